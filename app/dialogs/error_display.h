@@ -1,0 +1,46 @@
+// The one place where an error that leaves a handler is reported: every
+// handler connected to a signal runs inside Guard, and RavoApplication's
+// notify() is the backstop for everything else. No exception may cross a
+// Qt frame.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <exception>
+#include <utility>
+
+namespace ravo {
+
+// The application's title, "RAVO" from start-up on: the caption of the error
+// box and of custom message boxes. Kept as program state because Qt would
+// append a display name to every window title.
+QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
+
+// Shows the error unless it is of the silent abort kind.
+void ReportUnhandledError(const std::exception& error);
+// The error box: the message with the full-stop rule, the application's
+// title as caption, the stop icon and one OK button. Returns when closed.
+void ShowErrorBox(const std::exception& error);
+
+// Runs handler(args...) and reports any error that leaves it.
+template <typename Handler>
+auto Guard(Handler handler)
+{
+    return [handler = std::move(handler)](auto&&... args) {
+        try {
+            handler(std::forward<decltype(args)>(args)...);
+        } catch (const std::exception& error) {
+            ReportUnhandledError(error);
+        }
+    };
+}
+
+// Reports errors that escape event processing outside a guarded handler.
+class RavoApplication : public QApplication {
+public:
+    RavoApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+} // namespace ravo

@@ -1,0 +1,46 @@
+// OpenDialog1's component: configures Qt's own file dialog for choosing the
+// files to list, shows it modally and turns its answer into full paths.
+// Remembers the first chosen path and the filter entry from the last
+// confirmed use, for the life of the process.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QFileDialog;
+
+namespace ravo {
+
+class TOpenDialog : public QObject {
+    Q_OBJECT
+public:
+    // Shows the prepared dialog and returns whether the user confirmed. The
+    // default runs it modally; tests put a runner of their own here.
+    using Runner = std::function<bool(QFileDialog& dialog)>;
+
+    explicit TOpenDialog(QObject* owner = nullptr);
+
+    bool ChooseFiles();
+    const QStringList& SelectedPaths() const { return selectedPaths_; }
+    const QString& FileName() const { return fileName_; }
+    int FilterIndex() const { return filterIndex_; }
+    QString Title() const;
+    QString Filter() const;
+
+    void SetRunner(Runner runner);
+
+    // The answer as the folder-then-names list: one entry is a full path;
+    // several are the folder followed by names, each joined to the folder
+    // unless already absolute. Order kept, nothing sorted or merged.
+    static QStringList ParseAnswer(const QStringList& answer);
+
+private:
+    Runner runner_;
+    QStringList selectedPaths_;
+    QString fileName_;
+    int filterIndex_ = 1;
+};
+
+} // namespace ravo

@@ -1,0 +1,1 @@
+# The backup step: copies the listed files into the backup folder.

@@ -1,0 +1,1 @@
+# The backup-and-run dialog, the drive selector and the folder list.

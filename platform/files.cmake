@@ -1,0 +1,1 @@
+# File layer: open/read/write/close/type, delete, copy without overwrite, error numbers.

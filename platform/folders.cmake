@@ -1,0 +1,1 @@
+# Current folder and the list of mounted volumes.

@@ -1,0 +1,1 @@
+# Starting an external program.
