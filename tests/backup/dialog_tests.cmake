@@ -1,0 +1,1 @@
+# Tests of the backup-and-run dialog and the folder chooser.
