@@ -1,1 +1,8 @@
 # File layer: open/read/write/close/type, delete, copy without overwrite, error numbers.
+add_library(ravo_platform STATIC
+  file_api.cpp
+  file_api.h
+  file_copy.cpp
+  file_copy.h)
+target_include_directories(ravo_platform PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(ravo_platform PRIVATE ravo_options)
