@@ -1,0 +1,241 @@
+#!/usr/bin/env python3
+"""Draws the application icon and the four tool-button pictures.
+
+Each picture is pixel art in the 16 colours of the classic VGA palette, one
+character per pixel; '.' is transparent. Run from anywhere:
+    python3 resources/draw/icon_and_tools.py
+The PNGs land in resources/ beside the resource file. Only the standard
+library is used, so the pictures can be redrawn on any machine.
+"""
+import pathlib
+import struct
+import zlib
+
+PALETTE = {
+    "k": (0x00, 0x00, 0x00),  # black
+    "m": (0x80, 0x00, 0x00),  # maroon
+    "G": (0x00, 0x80, 0x00),  # green
+    "o": (0x80, 0x80, 0x00),  # olive
+    "s": (0xC0, 0xC0, 0xC0),  # silver
+    "d": (0x80, 0x80, 0x80),  # grey
+    "r": (0xFF, 0x00, 0x00),  # red
+    "g": (0x00, 0xFF, 0x00),  # lime
+    "y": (0xFF, 0xFF, 0x00),  # yellow
+    "c": (0x00, 0xFF, 0xFF),  # aqua
+    "t": (0x00, 0x80, 0x80),  # teal
+    "w": (0xFF, 0xFF, 0xFF),  # white
+}
+
+OUT = pathlib.Path(__file__).resolve().parent.parent
+
+
+def canvas(width, height, fill="."):
+    return [[fill] * width for _ in range(height)]
+
+
+def stamp(picture, art, left, top):
+    """Copies the opaque pixels of art onto picture at left, top."""
+    for dy, row in enumerate(art):
+        for dx, pixel in enumerate(row):
+            if pixel != ".":
+                picture[top + dy][left + dx] = pixel
+
+
+def frame(picture, ring_colours):
+    """Rings from the outside in, one pixel wide each."""
+    size = len(picture)
+    for inset, colour in enumerate(ring_colours):
+        last = size - 1 - inset
+        for i in range(inset, last + 1):
+            picture[inset][i] = picture[last][i] = colour
+            picture[i][inset] = picture[i][last] = colour
+
+
+def write_png(picture, name, scale=1):
+    rows = [[px for px in row for _ in range(scale)] for row in picture for _ in range(scale)]
+    height, width = len(rows), len(rows[0])
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)  # no filter
+        for pixel in row:
+            if pixel == ".":
+                raw += bytes((0, 0, 0, 0))
+            else:
+                raw += bytes(PALETTE[pixel]) + b"\xff"
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
+    (OUT / name).write_bytes(png)
+
+
+# --- The application icon: a red N with a small arrow pointing down to a
+# red nn, one text turning into another, on black framed in red and green.
+
+ICON_16_N = [
+    "r...r",
+    "rr..r",
+    "r.r.r",
+    "r..rr",
+    "r...r",
+]
+ICON_16_ARROW = [
+    ".r.",
+    ".r.",
+    ".r.",
+    "rrr",
+    ".r.",
+]
+ICON_16_n = [
+    "rr.",
+    "r.r",
+    "r.r",
+    "r.r",
+]
+
+ICON_32_N = [
+    "rrr.....rr",
+    "rrrr....rr",
+    "rr.rr...rr",
+    "rr.rr...rr",
+    "rr..rr..rr",
+    "rr..rr..rr",
+    "rr...rr.rr",
+    "rr...rr.rr",
+    "rr....rrrr",
+    "rr.....rrr",
+]
+ICON_32_ARROW = [
+    "..rrr..",
+    "..rrr..",
+    "..rrr..",
+    "..rrr..",
+    "rrrrrrr",
+    ".rrrrr.",
+    "..rrr..",
+    "...r...",
+]
+ICON_32_n = [
+    "rr.rrr.",
+    "rrrr.rr",
+    "rrr..rr",
+    "rr...rr",
+    "rr...rr",
+    "rr...rr",
+    "rr...rr",
+    "rr...rr",
+]
+
+
+def icon_16():
+    picture = canvas(16, 16, "k")
+    frame(picture, "rg")
+    stamp(picture, ICON_16_N, 3, 3)
+    stamp(picture, ICON_16_ARROW, 10, 3)
+    stamp(picture, ICON_16_n, 4, 9)
+    stamp(picture, ICON_16_n, 9, 9)
+    return picture
+
+
+def icon_32():
+    picture = canvas(32, 32, "k")
+    frame(picture, "rrgg")
+    stamp(picture, ICON_32_N, 6, 6)
+    stamp(picture, ICON_32_ARROW, 19, 7)
+    stamp(picture, ICON_32_n, 7, 19)
+    stamp(picture, ICON_32_n, 18, 19)
+    return picture
+
+
+# --- Tool buttons, 18 x 18: an open folder with a red sign for the list
+# commands, a sheet under a magnifying glass for viewing a file.
+
+OPEN_FOLDER = [
+    ".kkkk...........",
+    "kwyyyk..........",
+    "kwyyyykkkkkkkk..",
+    "kwoooooooooook..",
+    "kwoooooooooook..",
+    "kwookkkkkkkkkkkk",
+    "kwokyyyyyyyyyyyk",
+    "kwkyyyyyyyyyyyk.",
+    "kkyyyyyyyyyyyk..",
+    "kkkkkkkkkkkkk...",
+]
+PLUS = [
+    "..rr..",
+    "..rr..",
+    "rrrrrr",
+    "rrrrrr",
+    "..rr..",
+    "..rr..",
+]
+BAR = [
+    "rrrrrr",
+    "rrrrrr",
+]
+
+SHEET = [
+    "kkkkkkkk...",
+    "kwwwwwwkk..",
+    "kwsssswkwk.",
+    "kwwwwwwkkkk",
+    "kwssssssswk",
+    "kwwwwwwwwwk",
+    "kwssssssswk",
+    "kwwwwwwwwwk",
+    "kwssssssswk",
+    "kwwwwwwwwwk",
+    "kwssssssswk",
+    "kwwwwwwwwwk",
+    "kwsssssswwk",
+    "kwwwwwwwwwk",
+    "kkkkkkkkkkk",
+]
+LENS = [
+    "..kkkk....",
+    ".kcwwck...",
+    "kcwcccck..",
+    "kcwcccck..",
+    "kcccccck..",
+    "kcccccck..",
+    ".kcccck...",
+    "..kkkkmm..",
+    "......mmm.",
+    ".......mmm",
+    "........mm",
+]
+
+
+def folder_with(signs):
+    picture = canvas(18, 18)
+    stamp(picture, OPEN_FOLDER, 1, 7)
+    for art, left, top in signs:
+        stamp(picture, art, left, top)
+    return picture
+
+
+def view_file():
+    picture = canvas(18, 18)
+    stamp(picture, SHEET, 1, 0)
+    stamp(picture, LENS, 8, 7)
+    return picture
+
+
+def main():
+    write_png(icon_16(), "ravo_16.png")
+    write_png(icon_32(), "ravo_32.png")
+    # The 48 pixel size keeps the small icon's look, each pixel tripled.
+    write_png(icon_16(), "ravo_48.png", scale=3)
+    write_png(folder_with([(PLUS, 12, 0)]), "add_files.png")
+    write_png(folder_with([(BAR, 12, 2)]), "remove_current.png")
+    write_png(folder_with([(BAR, 12, 0), (BAR, 12, 4)]), "remove_all.png")
+    write_png(view_file(), "view_file.png")
+
+
+if __name__ == "__main__":
+    main()
