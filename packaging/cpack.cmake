@@ -1,1 +1,26 @@
-# Debian package settings.
+# Debian package settings: `cpack -G DEB` in the build folder makes
+# ravo_<version>_<arch>.deb from the install rules in packaging/.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ravo)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "RAVO")
+set(CPACK_PACKAGE_CONTACT "RAVO <ravo@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "change the content of many text files at once")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "RAVO <ravo@example.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "RAVO is a small Czech-language desktop tool. List the text files, type up\n\
+to four pairs of an original string and its replacement, optionally back the\n\
+files up into a folder, and start: in every line of every listed file the\n\
+first occurrence of each original is replaced, with an operation log and a\n\
+progress bar.")
+# The Depends line comes from the shared libraries the program links.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# ravo_<version>_<arch>.deb
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+
+include(CPack)
