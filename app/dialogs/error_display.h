@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QString>
 #include <exception>
+#include <functional>
 #include <utility>
 
 namespace ravo {
@@ -22,6 +23,10 @@ void ReportUnhandledError(const std::exception& error);
 // The error box: the message with the full-stop rule, the application's
 // title as caption, the stop icon and one OK button. Returns when closed.
 void ShowErrorBox(const std::exception& error);
+
+// Runs one event delivery; an error that leaves it is reported and the
+// event then counts as handled. The body of RavoApplication::notify.
+bool DeliverReportingErrors(const std::function<bool()>& deliver);
 
 // Runs handler(args...) and reports any error that leaves it.
 template <typename Handler>

@@ -5,11 +5,14 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class QFileDialog;
+class QScreen;
 
 namespace ravo {
 
@@ -36,8 +39,27 @@ public:
     // unless already absolute. Order kept, nothing sorted or merged.
     static QStringList ParseAnswer(const QStringList& answer);
 
+    // Qt's chosen files (absolute) as that answer: one file is its full
+    // path; several are the shown folder, then each file's name when it lies
+    // in that folder and its full path when it does not.
+    static QStringList AnswerFor(const QString& folder, const QStringList& chosenFiles);
+
+    // The filter entries as Qt name filters, "TXT soubory (*.txt)" and on.
+    static QStringList NameFilters();
+
+    // Where the dialog goes on a monitor: centred across, a third of the
+    // free height from the top.
+    static QPoint PlacementOn(const QRect& monitor, const QSize& outer);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void prepare(QFileDialog& dialog) const;
+    void takeAnswer(QFileDialog& dialog);
+
     Runner runner_;
+    QScreen* placementScreen_ = nullptr;
     QStringList selectedPaths_;
     QString fileName_;
     int filterIndex_ = 1;

@@ -1,0 +1,108 @@
+// The error path: an error that leaves a handler ends up here, and everything
+// but the silent abort is shown in the platform's standard message box.
+#include "app/dialogs/error_display.h"
+
+#include "app/dialogs/message_layout.h"
+#include "app/dialogs/modal_scope.h"
+#include "engine/exception.h"
+
+#include <QMessageBox>
+#include <QScreen>
+#include <QWidget>
+
+namespace ravo {
+
+namespace {
+
+QString& TitleStorage()
+{
+    static QString title = QStringLiteral("RAVO");
+    return title;
+}
+
+// The standard box, centred on the monitor the user works on rather than
+// where the mouse happens to be.
+class ErrorBox : public QMessageBox {
+public:
+    ErrorBox(const QString& text, QScreen* screen)
+        : QMessageBox(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok),
+          screen_(screen)
+    {
+        setObjectName(QStringLiteral("ErrorBox"));
+        setTextFormat(Qt::PlainText);
+        if (screen_)
+            setScreen(screen_);
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        if (screen_)
+            move(CentredOn(screen_->geometry(), frameGeometry().size()));
+    }
+
+private:
+    QScreen* screen_;
+};
+
+std::string MessageOf(const std::exception& error)
+{
+    if (const auto* own = dynamic_cast<const Exception*>(&error))
+        return own->Message();
+    return error.what();
+}
+
+// A drag or a pressed button must not stay captured behind the box.
+void CancelMouseCapture()
+{
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+}
+
+} // namespace
+
+QString ApplicationTitle()
+{
+    return TitleStorage();
+}
+
+void SetApplicationTitle(const QString& title)
+{
+    TitleStorage() = title;
+}
+
+void ReportUnhandledError(const std::exception& error)
+{
+    CancelMouseCapture();
+    if (dynamic_cast<const EAbort*>(&error))
+        return;
+    ShowErrorBox(error);
+}
+
+void ShowErrorBox(const std::exception& error)
+{
+    const QString text = QString::fromLocal8Bit(ErrorBoxText(MessageOf(error)));
+    ModalScope scope;
+    ErrorBox box(text, ScreenForBox());
+    box.exec();
+}
+
+bool DeliverReportingErrors(const std::function<bool()>& deliver)
+{
+    try {
+        return deliver();
+    } catch (const std::exception& error) {
+        ReportUnhandledError(error);
+        return true;
+    }
+}
+
+RavoApplication::RavoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool RavoApplication::notify(QObject* receiver, QEvent* event)
+{
+    return DeliverReportingErrors([&] { return QApplication::notify(receiver, event); });
+}
+
+} // namespace ravo

@@ -1,0 +1,262 @@
+// OpenDialog1's component: the answer parser, the configuration of the
+// dialog, the values it remembers between uses, and where it opens.
+#include "app/dialogs/open_dialog.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "qt_printers.h"
+
+namespace ravo {
+namespace {
+
+TEST(ParseAnswer, FolderThenNamesBecomeFullPaths)
+{
+    struct Case { const char* name; QStringList answer; QStringList paths; };
+    const Case cases[] = {
+        {"single file", {"/home/u/a.txt"}, {"/home/u/a.txt"}},
+        {"single file, empty terminator", {"/home/u/a.txt", ""}, {"/home/u/a.txt"}},
+        {"several in the root", {"/", "a.txt", "b.php"}, {"/a.txt", "/b.php"}},
+        {"several in a folder", {"/home/u", "b.txt", "a.txt"}, {"/home/u/b.txt", "/home/u/a.txt"}},
+        {"folder with trailing separator", {"/home/u/", "a.txt", "b.txt"},
+         {"/home/u/a.txt", "/home/u/b.txt"}},
+        {"absolute among relative", {"/home/u", "a.txt", "/etc/x.bat", "c.js"},
+         {"/home/u/a.txt", "/etc/x.bat", "/home/u/c.js"}},
+        {"duplicates kept, nothing sorted", {"/d", "z.txt", "a.txt", "z.txt"},
+         {"/d/z.txt", "/d/a.txt", "/d/z.txt"}},
+        {"a drive-like name is relative here", {"/d", "C:\\", "c:x"}, {"/d/C:\\", "/d/c:x"}},
+        {"empty name ends the list", {"/d", "a.txt", "", "b.txt"}, {"/d/a.txt"}},
+        {"names with spaces", {"/my files", "a b.txt"}, {"/my files/a b.txt"}},
+        {"nothing", {}, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TOpenDialog::ParseAnswer(c.answer), c.paths) << c.name;
+}
+
+TEST(AnswerFor, QtSelectionBecomesFolderThenNames)
+{
+    struct Case { const char* name; QString folder; QStringList files; QStringList answer; };
+    const Case cases[] = {
+        {"one file", "/d", {"/d/a.txt"}, {"/d/a.txt"}},
+        {"one file elsewhere", "/d", {"/e/a.txt"}, {"/e/a.txt"}},
+        {"several", "/d", {"/d/b.txt", "/d/a.txt"}, {"/d", "b.txt", "a.txt"}},
+        {"root", "/", {"/a.txt", "/b.txt"}, {"/", "a.txt", "b.txt"}},
+        {"one from elsewhere", "/d", {"/d/a.txt", "/e/x.bat"}, {"/d", "a.txt", "/e/x.bat"}},
+        {"none", "/d", {}, {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TOpenDialog::AnswerFor(c.folder, c.files), c.answer) << c.name;
+        if (!c.files.isEmpty()) {
+            EXPECT_EQ(TOpenDialog::ParseAnswer(TOpenDialog::AnswerFor(c.folder, c.files)), c.files)
+                << c.name << ": the round trip gives Qt's files back";
+        }
+    }
+}
+
+TEST(OpenDialogPlacement, CentredAcrossAThirdDown)
+{
+    struct Case { QRect monitor; QSize outer; QPoint expected; };
+    const Case cases[] = {
+        {QRect(0, 0, 800, 600), QSize(500, 300), QPoint(150, 100)},
+        {QRect(0, 0, 1920, 1080), QSize(601, 400), QPoint(659, 226)},
+        {QRect(1920, 200, 1280, 1024), QSize(640, 480), QPoint(1920 + 320, 200 + 181)},
+        // Larger than the monitor: the divisions truncate towards zero.
+        {QRect(0, 0, 400, 300), QSize(501, 401), QPoint(-50, -33)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TOpenDialog::PlacementOn(c.monitor, c.outer), c.expected);
+}
+
+TEST(OpenDialogConfiguration, TitleAndSevenFilterEntries)
+{
+    TOpenDialog component;
+    EXPECT_EQ(component.Title(), QStringLiteral("Vyber soubory do seznamu hromadné změny:"));
+    EXPECT_EQ(component.Filter(),
+              QStringLiteral("TXT soubory|*.txt|PHP soubory|*.php|HTML a HTM soubory|*.htm*|"
+                             "PAS soubory|*.pas|BAS soubry|*.bas|JS soubory|*.js|BAT soubory|*.bat"));
+    const QStringList expected{"TXT soubory (*.txt)", "PHP soubory (*.php)",
+                               "HTML a HTM soubory (*.htm*)", "PAS soubory (*.pas)",
+                               "BAS soubry (*.bas)", "JS soubory (*.js)", "BAT soubory (*.bat)"};
+    EXPECT_EQ(TOpenDialog::NameFilters(), expected);
+    EXPECT_EQ(component.FilterIndex(), 1);
+    EXPECT_TRUE(component.FileName().isEmpty());
+}
+
+// A folder of files to choose from; the current folder is put back after.
+class OpenDialogUse : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder_.isValid());
+        ASSERT_TRUE(other_.isValid());
+        for (const char* name : {"a.txt", "b.txt", "c.htm", "d e.txt"})
+            Touch(folder_.filePath(name));
+        Touch(other_.filePath("x.bat"));
+    }
+    void TearDown() override { QDir::setCurrent(startFolder_); }
+
+    static void Touch(const QString& path)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QString In(const char* name) const { return QDir(folder_.path()).absoluteFilePath(name); }
+    QString Folder() const { return QDir(folder_.path()).absolutePath(); }
+
+    QString startFolder_ = QDir::currentPath();
+    QTemporaryDir folder_;
+    QTemporaryDir other_;
+};
+
+struct Seen {
+    QString title;
+    QStringList filters;
+    QString filter;
+    QString folder;
+    QString typed;
+    bool existingFiles = false;
+    bool nonNative = false;
+};
+
+// A runner that notes how the dialog was prepared, types `typed` in
+// `folder` with filter entry `entry`, and confirms (or cancels when
+// `typed` is empty).
+TOpenDialog::Runner Choose(Seen& seen, QString folder, QString typed, int entry)
+{
+    return [&seen, folder, typed, entry](QFileDialog& dialog) {
+        seen.title = dialog.windowTitle();
+        seen.filters = dialog.nameFilters();
+        seen.filter = dialog.selectedNameFilter();
+        seen.folder = dialog.directory().absolutePath();
+        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        seen.typed = edit ? edit->text() : QString();
+        seen.existingFiles = dialog.fileMode() == QFileDialog::ExistingFiles;
+        seen.nonNative = dialog.testOption(QFileDialog::DontUseNativeDialog);
+        if (typed.isEmpty()) {
+            dialog.reject();
+            return false;
+        }
+        dialog.setDirectory(folder);
+        dialog.selectNameFilter(dialog.nameFilters().at(entry - 1));
+        if (!edit) {
+            ADD_FAILURE() << "the dialog has no file name field";
+            return false;
+        }
+        // Typing replaces whatever the dialog had selected on opening.
+        for (auto* view : dialog.findChildren<QAbstractItemView*>())
+            view->clearSelection();
+        edit->setText(typed);
+        static_cast<QDialog&>(dialog).accept(); // the OK button's slot
+        return dialog.result() == QDialog::Accepted;
+    };
+}
+
+TEST_F(OpenDialogUse, ConfirmedUseGivesPathsInTheTypedOrder)
+{
+    TOpenDialog component;
+    Seen seen;
+    component.SetRunner(Choose(seen, Folder(), "\"b.txt\" \"a.txt\" \"d e.txt\"", 1));
+    ASSERT_TRUE(component.ChooseFiles());
+    EXPECT_EQ(component.SelectedPaths(), (QStringList{In("b.txt"), In("a.txt"), In("d e.txt")}));
+    EXPECT_EQ(seen.title, QStringLiteral("Vyber soubory do seznamu hromadné změny:"));
+    EXPECT_EQ(seen.filters, TOpenDialog::NameFilters());
+    EXPECT_EQ(seen.filter, QStringLiteral("TXT soubory (*.txt)"));
+    EXPECT_TRUE(seen.existingFiles);
+    EXPECT_TRUE(seen.nonNative);
+    EXPECT_EQ(QDir::currentPath(), Folder());
+}
+
+TEST_F(OpenDialogUse, SingleFileAndAbsoluteNameAmongRelative)
+{
+    TOpenDialog component;
+    Seen seen;
+    component.SetRunner(Choose(seen, Folder(), "c.htm", 3));
+    ASSERT_TRUE(component.ChooseFiles());
+    EXPECT_EQ(component.SelectedPaths(), QStringList{In("c.htm")});
+
+    const QString elsewhere = QDir(other_.path()).absoluteFilePath("x.bat");
+    component.SetRunner(Choose(seen, Folder(), "\"a.txt\" \"" + elsewhere + "\"", 7));
+    ASSERT_TRUE(component.ChooseFiles());
+    EXPECT_EQ(component.SelectedPaths(), (QStringList{In("a.txt"), elsewhere}));
+    EXPECT_EQ(component.FilterIndex(), 7);
+}
+
+TEST_F(OpenDialogUse, RemembersOnlyTheLastConfirmedUse)
+{
+    TOpenDialog component;
+    Seen first;
+    component.SetRunner(Choose(first, Folder(), "\"c.htm\" \"a.txt\"", 3));
+    ASSERT_TRUE(component.ChooseFiles());
+    EXPECT_EQ(component.FileName(), In("c.htm"));
+    EXPECT_EQ(component.FilterIndex(), 3);
+
+    QDir::setCurrent(other_.path());
+    Seen cancelled;
+    component.SetRunner(Choose(cancelled, QString(), QString(), 1));
+    EXPECT_FALSE(component.ChooseFiles());
+    EXPECT_TRUE(component.SelectedPaths().isEmpty());
+    EXPECT_EQ(component.FileName(), In("c.htm"));
+    EXPECT_EQ(component.FilterIndex(), 3);
+    EXPECT_EQ(QDir::currentPath(), QDir(other_.path()).absolutePath()) << "a cancel moves nothing";
+    // The second use opened in the first chosen file's folder, on entry 3.
+    EXPECT_EQ(cancelled.folder, Folder());
+    EXPECT_EQ(cancelled.filter, QStringLiteral("HTML a HTM soubory (*.htm*)"));
+    EXPECT_EQ(cancelled.typed, QStringLiteral("c.htm"));
+
+    Seen third;
+    component.SetRunner(Choose(third, Folder(), "a.txt", 1));
+    ASSERT_TRUE(component.ChooseFiles());
+    EXPECT_EQ(third.folder, Folder());
+    EXPECT_EQ(third.filter, QStringLiteral("HTML a HTM soubory (*.htm*)"));
+    EXPECT_EQ(component.FileName(), In("a.txt"));
+    EXPECT_EQ(component.FilterIndex(), 1);
+}
+
+TEST_F(OpenDialogUse, SameFilesTwiceAreReturnedBothTimes)
+{
+    TOpenDialog component;
+    Seen seen;
+    component.SetRunner(Choose(seen, Folder(), "\"a.txt\" \"b.txt\"", 1));
+    ASSERT_TRUE(component.ChooseFiles());
+    const QStringList first = component.SelectedPaths();
+    ASSERT_TRUE(component.ChooseFiles());
+    EXPECT_EQ(component.SelectedPaths(), first);
+}
+
+TEST_F(OpenDialogUse, ModalDialogOpensAThirdDownOnTheScreen)
+{
+    TOpenDialog component;
+    QPoint placed;
+    QPoint expected;
+    QString title;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ADD_FAILURE() << "no file dialog is up";
+            return;
+        }
+        title = dialog->windowTitle();
+        placed = dialog->frameGeometry().topLeft();
+        expected = TOpenDialog::PlacementOn(QGuiApplication::primaryScreen()->geometry(),
+                                            dialog->frameGeometry().size());
+        dialog->setDirectory(Folder());
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("b.txt");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    ASSERT_TRUE(component.ChooseFiles());
+    EXPECT_EQ(title, QStringLiteral("Vyber soubory do seznamu hromadné změny:"));
+    EXPECT_EQ(placed, expected);
+    EXPECT_EQ(component.SelectedPaths(), QStringList{In("b.txt")});
+}
+
+} // namespace
+} // namespace ravo
