@@ -1,0 +1,255 @@
+#!/usr/bin/env python3
+"""Draws the folder chooser's pictures and the backup dialog's picture.
+
+The five drive pictures (16 x 11) and three folder pictures (16 x 15) are
+pixel art, one character per pixel, on the key colour "t" (teal): the
+chooser makes the colour of a picture's bottom-left pixel transparent, so
+every picture leaves that pixel (and its whole background) in the key colour.
+The backup picture (64 x 62) is drawn at half size on white and doubled.
+Run from anywhere:
+    python3 resources/draw/chooser_pictures.py
+The PNGs land in resources/. Only the standard library is used.
+"""
+import pathlib
+import struct
+import zlib
+
+PALETTE = {
+    "k": (0x00, 0x00, 0x00),  # black
+    "m": (0x80, 0x00, 0x00),  # maroon
+    "G": (0x00, 0x80, 0x00),  # green
+    "o": (0x80, 0x80, 0x00),  # olive
+    "n": (0x00, 0x00, 0x80),  # navy
+    "b": (0x00, 0x00, 0xFF),  # blue
+    "s": (0xC0, 0xC0, 0xC0),  # silver
+    "d": (0x80, 0x80, 0x80),  # grey
+    "r": (0xFF, 0x00, 0x00),  # red
+    "g": (0x00, 0xFF, 0x00),  # lime
+    "y": (0xFF, 0xFF, 0x00),  # yellow
+    "c": (0x00, 0xFF, 0xFF),  # aqua
+    "t": (0x00, 0x80, 0x80),  # teal: the key colour, never used in a picture
+    "w": (0xFF, 0xFF, 0xFF),  # white
+}
+
+OUT = pathlib.Path(__file__).resolve().parent.parent
+
+# --- Drive pictures, 16 x 11.
+
+HARD = [
+    "tttttttttttttttt",
+    "tttttttttttttttt",
+    "ttkkkkkkkkkkkkkt",
+    "tkwwwwwwwwwwwwkk",
+    "kwwwwwwwwwwwwkdk",
+    "kkkkkkkkkkkkkddk",
+    "kssssssssssskddk",
+    "ksssssssssGgkdkt",
+    "kdddddddddddkktt",
+    "kkkkkkkkkkkkkttt",
+    "tttttttttttttttt",
+]
+
+FLOPPY = [
+    "tttttttttttttttt",
+    "ttkkkkkkkkkkkkkt",
+    "tkwwwwwwwwwwwwkk",
+    "kwwwwwwwwwwwwkdk",
+    "kkkkkkkkkkkkkddk",
+    "ksskkkkkkkkskddk",
+    "ksssssssssssskdk",
+    "kssssssssssdskdk",
+    "kdddddddddddkdkt",
+    "kkkkkkkkkkkkkktt",
+    "tttttttttttttttt",
+]
+
+NETWORK = [
+    "ttkkkkkkkkkkkkkt",
+    "tkwwwwwwwwwwwwkk",
+    "kkkkkkkkkkkkkkdk",
+    "kssssssssssGgkdk",
+    "kddddddddddddkkt",
+    "kkkkkkkkkkkkkktt",
+    "ttttttkGkttttttt",
+    "ttttttkGkttttttt",
+    "tkkkkkkGkkkkkkkt",
+    "tGGGGGGGGGGGGGGt",
+    "tttttttttttttttt",
+]
+
+CDROM = [
+    "tttttkkkkkkttttt",
+    "tttkkwssscckkttt",
+    "ttkwwsssccsssktt",
+    "tkwwsssskksssdkt",
+    "tkwssskwwkssddkt",
+    "tkssssswwkssddkt",
+    "tksssssskksddddk",
+    "ttkssssssdddddkt",
+    "tttkkdddddddkktt",
+    "tttttkkkkkkttttt",
+    "tttttttttttttttt",
+]
+
+RAM = [
+    "tttttttttttttttt",
+    "tttttttttttttttt",
+    "GGGGGGGGGGGGGGGG",
+    "GkkkGGkkkGGkkkGG",
+    "GkkkGGkkkGGkkkGG",
+    "GkkkGGkkkGGkkkGG",
+    "GGGGGGGGGGGGGGGG",
+    "GGGGGGGGGGGGGGGG",
+    "yoyoyoyoyoyoyoyo",
+    "yoyoyoyoyoyoyoyo",
+    "tttttttttttttttt",
+]
+
+# --- Folder pictures, 16 x 15.
+
+CLOSED_FOLDER = [
+    "tttttttttttttttt",
+    "tttttttttttttttt",
+    "tttttttttttttttt",
+    "ttkkkkkttttttttt",
+    "tkwyyyykkttttttt",
+    "kwyyyyyyykkkkkkt",
+    "kwyyyyyyyyyyyyok",
+    "kwyyyyyyyyyyyyok",
+    "kwyyyyyyyyyyyyok",
+    "kwyyyyyyyyyyyyok",
+    "kwyyyyyyyyyyyyok",
+    "kwyyyyyyyyyyyyok",
+    "kooooooooooooook",
+    "tkkkkkkkkkkkkkkt",
+    "tttttttttttttttt",
+]
+
+OPEN_FOLDER = [
+    "tttttttttttttttt",
+    "tttttttttttttttt",
+    "tttttttttttttttt",
+    "ttkkkkkttttttttt",
+    "tkwyyyykkttttttt",
+    "kwyyyyyyykkkkkkt",
+    "kwyyyyyyyyyyyyok",
+    "kwyyykkkkkkkkkkk",
+    "kwyykwyyyyyyyyok",
+    "kwykwyyyyyyyyokt",
+    "kwykwyyyyyyyyokt",
+    "kykwyyyyyyyyokkt",
+    "kkwyyyyyyyyyoktt",
+    "tkkkkkkkkkkkkktt",
+    "tttttttttttttttt",
+]
+
+# The open folder with a sheet of paper in it: the folder the list stands in.
+CURRENT_FOLDER = [
+    "tttttttttttttttt",
+    "tttttkkkkkkkkttt",
+    "tttttkwwwwwwwktt",
+    "ttkkkkwkkkkkwktt",
+    "tkwyyykwwwwwwktt",
+    "kwyyyykwkkkkwkkt",
+    "kwyyyykwwwwwwkok",
+    "kwyyykkkkkkkkkkk",
+    "kwyykwyyyyyyyyok",
+    "kwykwyyyyyyyyokt",
+    "kwykwyyyyyyyyokt",
+    "kykwyyyyyyyyokkt",
+    "kkwyyyyyyyyyoktt",
+    "tkkkkkkkkkkkkktt",
+    "tttttttttttttttt",
+]
+
+
+# --- The backup picture: a computer's drive case, a floppy disk in front of
+# it and a red arrow pointing into the disk; drawn 32 x 31, shown 64 x 62.
+
+def canvas(width, height, fill):
+    return [[fill] * width for _ in range(height)]
+
+
+def box(picture, left, top, right, bottom, colour):
+    for y in range(top, bottom + 1):
+        for x in range(left, right + 1):
+            picture[y][x] = colour
+
+
+def outline(picture, left, top, right, bottom, colour):
+    for x in range(left, right + 1):
+        picture[top][x] = picture[bottom][x] = colour
+    for y in range(top, bottom + 1):
+        picture[y][left] = picture[y][right] = colour
+
+
+def backup_picture():
+    picture = canvas(32, 31, "w")
+    # The drive case, lit from the top left.
+    box(picture, 2, 2, 27, 19, "s")
+    box(picture, 3, 3, 26, 3, "w")
+    box(picture, 3, 3, 3, 18, "w")
+    box(picture, 26, 3, 26, 18, "d")
+    box(picture, 3, 18, 26, 18, "d")
+    outline(picture, 1, 1, 28, 20, "k")
+    box(picture, 6, 6, 23, 6, "k")
+    box(picture, 6, 7, 23, 7, "d")
+    box(picture, 21, 10, 22, 10, "g")
+    box(picture, 6, 13, 10, 13, "d")
+    # The floppy disk in front, its metal shutter up and its label down.
+    box(picture, 13, 12, 29, 29, "n")
+    outline(picture, 12, 11, 30, 30, "k")
+    box(picture, 17, 12, 26, 18, "s")
+    box(picture, 23, 13, 24, 17, "k")
+    box(picture, 15, 21, 28, 29, "w")
+    for y in (23, 25, 27):
+        box(picture, 17, y, 26, y, "b")
+    box(picture, 13, 12, 13, 13, "k")
+    # The red arrow, pointing right into the disk.
+    for x in range(0, 7):
+        box(picture, x, 19, x, 23, "r")
+    for step in range(0, 6):
+        box(picture, 7 + step, 16 + step, 7 + step, 26 - step, "r")
+    for x in range(0, 7):
+        picture[18][x] = picture[24][x] = "m"
+    for step in range(0, 6):
+        picture[15 + step][7 + step] = picture[27 - step][7 + step] = "m"
+    picture[21][13] = "m"
+    return ["".join(row) for row in picture]
+
+
+def write_png(art, name, size, scale=1):
+    width, height = size
+    assert len(art) * scale == height, (name, len(art))
+    assert all(len(row) * scale == width for row in art), name
+    raw = bytearray()
+    for row in art:
+        line = bytearray([0])  # no filter
+        for pixel in row:
+            line += bytes(PALETTE[pixel]) * scale
+        raw += bytes(line) * scale
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
+    (OUT / name).write_bytes(png)
+
+
+def main():
+    for art, name in ((FLOPPY, "floppy.png"), (HARD, "hard.png"), (NETWORK, "network.png"),
+                      (CDROM, "cdrom.png"), (RAM, "ram.png")):
+        assert art[-1][0] == "t", name
+        write_png(art, name, (16, 11))
+    for art, name in ((OPEN_FOLDER, "openfolder.png"), (CLOSED_FOLDER, "closedfolder.png"),
+                      (CURRENT_FOLDER, "currentfolder.png")):
+        assert art[-1][0] == "t", name
+        write_png(art, name, (16, 15))
+    write_png(backup_picture(), "backup.png", (64, 62), scale=2)
+
+
+if __name__ == "__main__":
+    main()
