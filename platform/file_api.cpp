@@ -193,18 +193,26 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& byte
         bytesRead = static_cast<std::size_t>(n);
         return true;
     }
-    if (file->start == file->end) {
-        const ssize_t n = ReadRetrying(file->fd, file->block.get(), kBlockSize);
-        if (n < 0) {
-            Fail(errno);
-            return false;
+    // A regular file gives full reads up to its end, so callers' blocks keep
+    // starting at multiples of their size.
+    char* out = static_cast<char*>(buffer);
+    while (bytesRead < size) {
+        if (file->start == file->end) {
+            const ssize_t n = ReadRetrying(file->fd, file->block.get(), kBlockSize);
+            if (n < 0) {
+                Fail(errno);
+                return bytesRead > 0;
+            }
+            if (n == 0)
+                break;
+            file->start = 0;
+            file->end = static_cast<std::size_t>(n);
         }
-        file->start = 0;
-        file->end = static_cast<std::size_t>(n);
+        const std::size_t take = std::min(size - bytesRead, file->end - file->start);
+        std::memcpy(out + bytesRead, file->block.get() + file->start, take);
+        file->start += take;
+        bytesRead += take;
     }
-    bytesRead = std::min(size, file->end - file->start);
-    std::memcpy(buffer, file->block.get() + file->start, bytesRead);
-    file->start += bytesRead;
     return true;
 }
 

@@ -1,0 +1,325 @@
+// The replacement pass and the run of four passes, on real files, with a
+// recording log and progress indicator.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <csignal>
+
+#include "engine/in_out_error.h"
+#include "engine/replacement_pass.h"
+#include "tests/engine/test_files.h"
+
+namespace ravo {
+namespace {
+
+using testing::Exists;
+using testing::PermissionBits;
+using testing::ReadBytes;
+using testing::SetPermissionBits;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+using Lines = std::vector<std::string>;
+
+class RecordingLog : public OperationLog {
+public:
+    void AppendLine(const std::string& line) override { lines.push_back(line); }
+    Lines lines;
+};
+
+class RecordingProgress : public ProgressIndicator {
+public:
+    void SetMinimum(int v) override { calls.push_back("min " + std::to_string(v)); }
+    void SetMaximum(int v) override { calls.push_back("max " + std::to_string(v)); }
+    void SetStep(int v) override { calls.push_back("step " + std::to_string(v)); }
+    void SetPosition(int v) override { calls.push_back("pos " + std::to_string(v)); }
+    void SetVisible(bool v) override { calls.push_back(v ? "show" : "hide"); }
+    Lines calls;
+};
+
+class ReplacementPassTest : public ::testing::Test {
+protected:
+    void TearDown() override { PendingIoResult = 0; }
+
+    std::string File(const std::string& name, const std::string& content)
+    {
+        const std::string path = folder_ / name;
+        WriteBytes(path, content);
+        return path;
+    }
+
+    void Pass(const Lines& paths, const std::string& search, const std::string& replacement)
+    {
+        ReplaceInListedFiles(paths, search, replacement, log_, progress_);
+    }
+
+    TempFolder folder_;
+    RecordingLog log_;
+    RecordingProgress progress_;
+};
+
+// ---- One line, one pair ------------------------------------------------------
+
+struct SpliceRow {
+    const char* name;
+    std::string search;
+    std::string replacement;
+    std::string input;
+    std::string output;
+};
+
+void PrintTo(const SpliceRow& row, std::ostream* out) { *out << row.name; }
+
+const SpliceRow kSplices[] = {
+    {"OnlyFirstOccurrenceIsReplaced", "abc", "x", "abcabc\r\n", "xabc\r\n"},
+    {"LineEqualToSearchBecomesReplacement", "abc", "xyz", "abc\r\n", "xyz\r\n"},
+    {"LineEqualToSearchWithEmptyReplacementBecomesEmpty", "abc", "", "abc\r\nq\r\n", "\r\nq\r\n"},
+    {"MatchAtLineEndAppendsReplacement", "end", "END", "the end\r\n", "the END\r\n"},
+    {"MatchIsCaseSensitive", "ABC", "x", "abc\r\n", "abc\r\n"},
+    {"ReplacementIsNotSearchedAgain", "a", "aa", "a\r\n", "aa\r\n"},
+    {"EachLineGetsItsFirstReplaced", "o", "0", "foo\nboo\nxyz\n", "f0o\r\nb0o\r\nxyz\r\n"},
+    {"DeletionWithEmptyReplacement", "b", "", "abc\r\n", "ac\r\n"},
+    {"FileWithoutOccurrenceGetsCrLf", "zzz", "y", "a\nb", "a\r\nb\r\n"},
+    {"EmptyFileStaysEmpty", "a", "b", "", ""},
+    {"HighBytesAndNulAreMatched", std::string("\xe1\0", 2), "\xc3", std::string("x\xe1\0y\n", 5), "x\xc3y\r\n"},
+    {"EndMarkInsideLineCanBeMatched", "\x1a", "Z", "a\x1a" "b\n\x1a" "gone", "aZb\r\n"},
+    {"LongLineIsSplicedWhole", "needle", "pin", std::string(5000, 'h') + "needle" + std::string(300, 't'),
+     std::string(5000, 'h') + "pin" + std::string(300, 't') + "\r\n"},
+};
+
+class SpliceTest : public ReplacementPassTest, public ::testing::WithParamInterface<SpliceRow> {};
+
+TEST_P(SpliceTest, RewritesFileAsExpected)
+{
+    const SpliceRow& row = GetParam();
+    const std::string path = File("f.txt", row.input);
+    Pass({path}, row.search, row.replacement);
+    EXPECT_EQ(ReadBytes(path), row.output);
+    EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + path});
+    EXPECT_FALSE(Exists(path + ".TMP"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SpliceTest, ::testing::ValuesIn(kSplices),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Log and progress --------------------------------------------------------
+
+TEST_F(ReplacementPassTest, EmptySearchTouchesNothing)
+{
+    const std::string path = File("a.txt", "abc\n");
+    Pass({path, folder_ / "missing.txt"}, "", "x");
+    EXPECT_TRUE(log_.lines.empty());
+    EXPECT_TRUE(progress_.calls.empty());
+    EXPECT_EQ(ReadBytes(path), "abc\n");
+}
+
+TEST_F(ReplacementPassTest, EmptyListSetsRangeAndShowsOnly)
+{
+    Pass({}, "a", "b");
+    EXPECT_EQ(progress_.calls, (Lines{"min 0", "max -1", "step 1", "show"}));
+    EXPECT_TRUE(log_.lines.empty());
+}
+
+TEST_F(ReplacementPassTest, EveryFileIsLoggedAndPositionedInListOrder)
+{
+    const std::string a = File("a.txt", "foo\n");
+    const std::string b = File("b.txt", "none\n");
+    const std::string c = File("c.txt", "");
+    Pass({a, b, c}, "foo", "bar");
+    EXPECT_EQ(progress_.calls, (Lines{"min 0", "max 2", "step 1", "show", "pos 0", "pos 1", "pos 2"}));
+    EXPECT_EQ(log_.lines, (Lines{"Modifikuji soubor " + a, "Modifikuji soubor " + b, "Modifikuji soubor " + c}));
+    EXPECT_EQ(ReadBytes(a), "bar\r\n");
+    EXPECT_EQ(ReadBytes(b), "none\r\n");
+    EXPECT_EQ(ReadBytes(c), "");
+}
+
+TEST_F(ReplacementPassTest, OneFileGivesRangeZeroToZero)
+{
+    Pass({File("a.txt", "x")}, "x", "y");
+    EXPECT_EQ(progress_.calls, (Lines{"min 0", "max 0", "step 1", "show", "pos 0"}));
+}
+
+TEST_F(ReplacementPassTest, FileListedTwiceIsProcessedTwice)
+{
+    const std::string a = File("a.txt", "foofoofoo\n");
+    Pass({a, a}, "foo", "bar");
+    EXPECT_EQ(ReadBytes(a), "barbarfoo\r\n");
+    EXPECT_EQ(log_.lines, (Lines{"Modifikuji soubor " + a, "Modifikuji soubor " + a}));
+}
+
+// ---- Permissions, the temporary file and read-only files ----------------------
+
+TEST_F(ReplacementPassTest, PermissionBitsAreKept)
+{
+    for (const mode_t bits : {0600, 0640, 0755, 0664}) {
+        const std::string path = File("p.txt", "foo\n");
+        SetPermissionBits(path, bits);
+        Pass({path}, "foo", "bar");
+        EXPECT_EQ(PermissionBits(path), bits);
+        EXPECT_EQ(ReadBytes(path), "bar\r\n");
+    }
+}
+
+TEST_F(ReplacementPassTest, OldTemporaryFileIsOverwritten)
+{
+    const std::string path = File("a.txt", "foo\n");
+    WriteBytes(path + ".TMP", std::string(1000, 'J'));
+    Pass({path}, "foo", "bar");
+    EXPECT_EQ(ReadBytes(path), "bar\r\n");
+    EXPECT_FALSE(Exists(path + ".TMP"));
+}
+
+TEST_F(ReplacementPassTest, ReadOnlyFileIsLeftWithTemporaryBesideIt)
+{
+    const std::string a = File("a.txt", "foo\n");
+    const std::string ro = File("ro.txt", "foo\n");
+    const std::string c = File("c.txt", "foo\n");
+    SetPermissionBits(ro, 0444);
+    Pass({a, ro, c}, "foo", "bar");
+    EXPECT_EQ(ReadBytes(ro), "foo\n");
+    EXPECT_EQ(ReadBytes(ro + ".TMP"), "bar\r\n");
+    EXPECT_EQ(PermissionBits(ro), 0444u);
+    EXPECT_EQ(ReadBytes(c), "bar\r\n");
+    EXPECT_EQ(log_.lines,
+              (Lines{"Modifikuji soubor " + a, "Nelze modifikovat soubor " + ro, "Modifikuji soubor " + c}));
+    EXPECT_EQ(progress_.calls, (Lines{"min 0", "max 2", "step 1", "show", "pos 0", "pos 2"}));
+}
+
+// ---- Errors end the run ------------------------------------------------------
+
+struct ErrorRow {
+    const char* name;
+    // Makes the second of three listed files fail; gives its path.
+    std::string (*spoil)(const TempFolder&);
+    std::int32_t code;
+};
+
+void PrintTo(const ErrorRow& row, std::ostream* out) { *out << row.name; }
+
+const ErrorRow kErrors[] = {
+    {"MissingFile", [](const TempFolder& f) { return f / "gone.txt"; }, 2},
+    {"MissingFolder", [](const TempFolder& f) { return f / "nowhere/b.txt"; }, 3},
+    {"FolderListedAsFile",
+     [](const TempFolder& f) {
+         std::filesystem::create_directory(f / "sub");
+         return f / "sub";
+     },
+     5},
+    {"ReadOnlyTemporaryFile",
+     [](const TempFolder& f) {
+         WriteBytes(f / "b.txt", "foo\n");
+         WriteBytes(f / "b.txt.TMP", "old");
+         SetPermissionBits(f / "b.txt.TMP", 0444);
+         return f / "b.txt";
+     },
+     5},
+};
+
+class PassErrorTest : public ReplacementPassTest, public ::testing::WithParamInterface<ErrorRow> {};
+
+TEST_P(PassErrorTest, ErrorEndsRunAfterFirstFile)
+{
+    const std::string a = File("a.txt", "foo\n");
+    const std::string b = GetParam().spoil(folder_);
+    const std::string c = File("c.txt", "foo\n");
+    const std::string before = Exists(b) && !std::filesystem::is_directory(b) ? ReadBytes(b) : "";
+    const int descriptors = testing::OpenDescriptorCount();
+    int pairsAsked = 0;
+    try {
+        RunFourPasses(
+            {a, b, c},
+            [&pairsAsked](int n) {
+                ++pairsAsked;
+                return n == 1 ? StringPair{"foo", "bar"} : StringPair{"bar", "baz"};
+            },
+            log_, progress_);
+        FAIL() << "the run did not fail";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.IoCode(), GetParam().code);
+    }
+    EXPECT_EQ(pairsAsked, 1);
+    EXPECT_EQ(ReadBytes(a), "bar\r\n");
+    EXPECT_EQ(ReadBytes(c), "foo\n");
+    if (!before.empty()) {
+        EXPECT_EQ(ReadBytes(b), before);
+    }
+    EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + a});
+    EXPECT_EQ(progress_.calls.back(), "pos 0"); // still shown, not hidden
+    EXPECT_EQ(testing::OpenDescriptorCount(), descriptors);
+    EXPECT_EQ(PendingIoResult, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PassErrorTest, ::testing::ValuesIn(kErrors),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A write that fails in the middle of a file: the process may not grow a
+// file past 64 KiB, so writing the temporary file fails with the code for a
+// file too large. Run in a child process so the limit does not stay.
+void RewriteUnderFileSizeLimit(const std::string& big, const std::string& next)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    const struct rlimit limit = {64 * 1024, 64 * 1024};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        std::_Exit(10);
+    RecordingLog log;
+    RecordingProgress progress;
+    try {
+        ReplaceInListedFiles({big, next}, "line", "LINE", log, progress);
+    } catch (const EInOutError& error) {
+        std::_Exit(error.IoCode() == 223 && log.lines.empty() && PendingIoResult == 0 ? 0 : 11);
+    }
+    std::_Exit(12);
+}
+
+TEST_F(ReplacementPassTest, WriteFailureLeavesListedFileUnchanged)
+{
+    std::string content;
+    for (int i = 0; content.size() < 200 * 1024; ++i)
+        content += "line " + std::to_string(i) + "\n";
+    const std::string big = File("big.txt", content);
+    const std::string next = File("next.txt", "line\n");
+    EXPECT_EXIT(RewriteUnderFileSizeLimit(big, next), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadBytes(big), content);
+    EXPECT_EQ(ReadBytes(next), "line\n");
+    EXPECT_TRUE(Exists(big + ".TMP"));
+    EXPECT_FALSE(Exists(next + ".TMP"));
+}
+
+// ---- The run of four passes ----------------------------------------------------
+
+TEST_F(ReplacementPassTest, PairsRunInOrderEachSeeingTheEarlierResult)
+{
+    const std::string a = File("a.txt", "a a a\n");
+    Lines asked;
+    RunFourPasses(
+        {a},
+        [&asked](int n) {
+            asked.push_back(std::to_string(n));
+            const StringPair pairs[] = {{"a", "b"}, {"", "ignored"}, {"b", "c"}, {"a", "d"}};
+            return pairs[n - 1];
+        },
+        log_, progress_);
+    EXPECT_EQ(asked, (Lines{"1", "2", "3", "4"}));
+    EXPECT_EQ(ReadBytes(a), "c d a\r\n");
+    EXPECT_EQ(log_.lines, Lines(3, "Modifikuji soubor " + a));
+    EXPECT_EQ(progress_.calls.back(), "hide");
+}
+
+TEST_F(ReplacementPassTest, AllPairsEmptyOnlyHidesProgress)
+{
+    const std::string a = File("a.txt", "a\n");
+    RunFourPasses({a}, [](int) { return StringPair{}; }, log_, progress_);
+    EXPECT_EQ(progress_.calls, Lines{"hide"});
+    EXPECT_TRUE(log_.lines.empty());
+    EXPECT_EQ(ReadBytes(a), "a\n");
+}
+
+TEST_F(ReplacementPassTest, SamePairTwiceReplacesFirstTwoOccurrences)
+{
+    const std::string a = File("a.txt", "x x x\n");
+    RunFourPasses(
+        {a}, [](int n) { return n <= 2 ? StringPair{"x", "y"} : StringPair{}; }, log_, progress_);
+    EXPECT_EQ(ReadBytes(a), "y y x\r\n");
+}
+
+} // namespace
+} // namespace ravo

@@ -1,0 +1,363 @@
+// The byte rules of the line-oriented text file, its own result codes and
+// the platform failures it reports.
+#include <climits>
+#include <gtest/gtest.h>
+
+#include "engine/in_out_error.h"
+#include "engine/text_line_file.h"
+#include "tests/engine/test_files.h"
+
+namespace ravo {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+class TextLineFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { PendingIoResult = 0; }
+    void TearDown() override { PendingIoResult = 0; }
+
+    // Reads `input` line by line as the replacement pass does and writes every
+    // line back unchanged; gives the written bytes.
+    std::string CopyThrough(const std::string& input)
+    {
+        const std::string source = folder_ / "in.txt";
+        const std::string target = folder_ / "out.txt";
+        WriteBytes(source, input);
+        TextLineFile reader;
+        TextLineFile writer;
+        reader.BindName(source);
+        reader.OpenForReading();
+        writer.BindName(target);
+        writer.CreateForWriting();
+        std::string line;
+        while (!reader.AtEnd()) {
+            reader.ReadLineText(line);
+            reader.SkipLineBreak();
+            writer.WriteText(line);
+            writer.WriteLineBreak();
+        }
+        writer.CloseLineFile();
+        reader.CloseLineFile();
+        EXPECT_EQ(PendingIoResult, 0);
+        return ReadBytes(target);
+    }
+
+    TempFolder folder_;
+};
+
+std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
+
+struct ByteRule {
+    const char* name;
+    std::string input;
+    std::string output;
+};
+
+void PrintTo(const ByteRule& row, std::ostream* out) { *out << row.name; }
+
+const ByteRule kByteRules[] = {
+    {"EmptyFileStaysEmpty", "", ""},
+    {"LfEndsBecomeCrLf", "a\nb\n", "a\r\nb\r\n"},
+    {"CrLfEndsAreKept", "a\r\nb\r\n", "a\r\nb\r\n"},
+    {"LastLineWithoutBreakGetsOne", "abc", "abc\r\n"},
+    {"FinalBreakAddsNoEmptyLine", "abc\r\n", "abc\r\n"},
+    {"TwoBreaksGiveAnEmptyLine", "a\r\n\r\nb", "a\r\n\r\nb\r\n"},
+    {"LoneCrIsDropped", std::string("a\rb\r\n"), "ab\r\n"},
+    {"LfCrIsLfThenDroppedCr", "a\n\rb\n", "a\r\nb\r\n"},
+    {"CrCrLfIsOneBreak", "a\r\r\nb", "a\r\nb\r\n"},
+    {"CrAtEndOfFileIsDropped", "abc\r", "abc\r\n"},
+    {"LoneCrAloneIsAnEmptyLine", "a\n\r", "a\r\n\r\n"},
+    {"EndMarkAtStartEndsInput", "\x1a" "abc\r\n", ""},
+    {"EndMarkAfterBreakEndsInput", "a\r\n\x1a" "b\r\nc", "a\r\n"},
+    {"EndMarkAfterLfEndsInput", "a\n\x1a", "a\r\n"},
+    {"EndMarkInsideLineStays", "ab\x1a" "cd\nx", "ab\x1a" "cd\r\nx\r\n"},
+    {"EndMarkAtLineEndStays", "ab\x1a\r\nc", "ab\x1a\r\nc\r\n"},
+    {"EndMarkAfterDroppedCrStays", "\r\x1a\n", "\x1a\r\n"},
+    {"EndMarkInsideLineAtBlockStartStays", Repeat('x', 128) + "\x1a" "y\r\n",
+     Repeat('x', 128) + "\x1a" "y\r\n"},
+    {"EndMarkAtBlockStartAfterBreakEndsInput", Repeat('x', 126) + "\r\n\x1a" "tail", Repeat('x', 126) + "\r\n"},
+    {"EndMarkAtPieceStartStays", Repeat('x', 255) + "\x1a" "y", Repeat('x', 255) + "\x1a" "y\r\n"},
+    {"NulAndHighBytesAreKept", std::string("a\0b\x80\xff\xe1\r\n", 8), std::string("a\0b\x80\xff\xe1\r\n", 8)},
+    {"LineOf255Bytes", Repeat('a', 255) + "\n", Repeat('a', 255) + "\r\n"},
+    {"LineOf256Bytes", Repeat('a', 256) + "\n", Repeat('a', 256) + "\r\n"},
+    {"LineOf510Bytes", Repeat('a', 510) + "\r\nb", Repeat('a', 510) + "\r\nb\r\n"},
+    {"LineOfSeveralKilobytes", Repeat('q', 9000), Repeat('q', 9000) + "\r\n"},
+    {"CrLfAcrossBlockBoundary", Repeat('x', 127) + "\r\ny", Repeat('x', 127) + "\r\ny\r\n"},
+    {"LoneCrAtBlockBoundary", Repeat('x', 127) + "\ry", Repeat('x', 127) + "y\r\n"},
+    {"CrLfAcrossPieceBoundary", Repeat('x', 255) + "\r\ny", Repeat('x', 255) + "\r\ny\r\n"},
+    {"LoneCrAtPieceBoundaryIsNotCounted", Repeat('x', 254) + "\r" + Repeat('y', 3), Repeat('x', 254) + "yyy\r\n"},
+};
+
+class ByteRulesTest : public TextLineFileTest, public ::testing::WithParamInterface<ByteRule> {};
+
+TEST_P(ByteRulesTest, CopyGivesExpectedBytes)
+{
+    EXPECT_EQ(CopyThrough(GetParam().input), GetParam().output);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ByteRulesTest, ::testing::ValuesIn(kByteRules),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TextLineFileTest, EndTestReadsNothingAway)
+{
+    const std::string path = folder_ / "f.txt";
+    WriteBytes(path, "ab\nc");
+    TextLineFile reader;
+    reader.BindName(path);
+    reader.OpenForReading();
+    std::string line;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(reader.AtEnd());
+    reader.ReadLineText(line);
+    EXPECT_EQ(line, "ab");
+    reader.ReadLineText(line); // the break is still ahead: an empty piece
+    EXPECT_EQ(line, "");
+    reader.SkipLineBreak();
+    reader.ReadLineText(line);
+    EXPECT_EQ(line, "c");
+    reader.SkipLineBreak();
+    EXPECT_TRUE(reader.AtEnd());
+    reader.ReadLineText(line);
+    EXPECT_EQ(line, "");
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_EQ(PendingIoResult, 0);
+}
+
+TEST_F(TextLineFileTest, EndMarkIsNeverConsumed)
+{
+    const std::string path = folder_ / "f.txt";
+    WriteBytes(path, "a\n\x1a" "b\n");
+    TextLineFile reader;
+    reader.BindName(path);
+    reader.OpenForReading();
+    std::string line;
+    reader.ReadLineText(line);
+    reader.SkipLineBreak();
+    EXPECT_TRUE(reader.AtEnd());
+    reader.ReadLineText(line);
+    reader.SkipLineBreak();
+    EXPECT_EQ(line, "");
+    EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST_F(TextLineFileTest, WrittenTextIsExactlyItsBytes)
+{
+    const std::string path = folder_ / "w.txt";
+    const std::string chunks[] = {"", "abc", Repeat('z', 125), Repeat('y', 128), std::string("\0\r\n\x1a", 4),
+                                  Repeat('w', 1000)};
+    std::string expected;
+    TextLineFile writer;
+    writer.BindName(path);
+    writer.CreateForWriting();
+    for (const std::string& chunk : chunks) {
+        writer.WriteText(chunk);
+        expected += chunk;
+    }
+    writer.WriteLineBreak();
+    writer.CloseLineFile();
+    EXPECT_EQ(PendingIoResult, 0);
+    EXPECT_EQ(ReadBytes(path), expected + "\r\n");
+}
+
+TEST_F(TextLineFileTest, CreatingEmptiesAnExistingFile)
+{
+    const std::string path = folder_ / "w.txt";
+    WriteBytes(path, "old content that is long");
+    TextLineFile writer;
+    writer.BindName(path);
+    writer.CreateForWriting();
+    writer.WriteText("new");
+    writer.CloseLineFile();
+    EXPECT_EQ(ReadBytes(path), "new");
+}
+
+// ---- Result codes -----------------------------------------------------------
+
+enum class Setup { Unbound, Closed, Reading, Writing };
+
+struct OwnCodeRow {
+    const char* name;
+    Setup setup;
+    void (*operation)(TextLineFile&);
+    std::int32_t code;
+};
+
+void PrintTo(const OwnCodeRow& row, std::ostream* out) { *out << row.name; }
+
+const OwnCodeRow kOwnCodes[] = {
+    {"OpenUnboundForReading", Setup::Unbound, [](TextLineFile& f) { f.OpenForReading(); }, kIoUnbound},
+    {"OpenUnboundForWriting", Setup::Unbound, [](TextLineFile& f) { f.CreateForWriting(); }, kIoUnbound},
+    {"CloseUnbound", Setup::Unbound, [](TextLineFile& f) { f.CloseLineFile(); }, kIoNotOpen},
+    {"CloseClosed", Setup::Closed, [](TextLineFile& f) { f.CloseLineFile(); }, kIoNotOpen},
+    {"LineBreakOnClosed", Setup::Closed, [](TextLineFile& f) { f.WriteLineBreak(); }, kIoNotOpen},
+    {"EndTestOnClosed", Setup::Closed, [](TextLineFile& f) { EXPECT_TRUE(f.AtEnd()); }, kIoNotOpenForReading},
+    {"ReadLineOnWriter", Setup::Writing,
+     [](TextLineFile& f) {
+         std::string line = "stale";
+         f.ReadLineText(line);
+         EXPECT_EQ(line, "");
+     },
+     kIoNotOpenForReading},
+    {"SkipBreakOnClosed", Setup::Closed, [](TextLineFile& f) { f.SkipLineBreak(); }, kIoNotOpenForReading},
+    {"WriteTextOnReader", Setup::Reading, [](TextLineFile& f) { f.WriteText("x"); }, kIoNotOpenForWriting},
+    {"LineBreakOnReader", Setup::Reading, [](TextLineFile& f) { f.WriteLineBreak(); }, kIoNotOpenForWriting},
+    {"WriteTextOnClosed", Setup::Closed, [](TextLineFile& f) { f.WriteText("x"); }, kIoNotOpenForWriting},
+};
+
+class OwnCodesTest : public TextLineFileTest, public ::testing::WithParamInterface<OwnCodeRow> {};
+
+TEST_P(OwnCodesTest, RecordsItsCode)
+{
+    const std::string path = folder_ / "f.txt";
+    WriteBytes(path, "line\n");
+    TextLineFile file;
+    const OwnCodeRow& row = GetParam();
+    if (row.setup != Setup::Unbound)
+        file.BindName(path);
+    if (row.setup == Setup::Reading)
+        file.OpenForReading();
+    if (row.setup == Setup::Writing)
+        file.CreateForWriting();
+    ASSERT_EQ(PendingIoResult, 0);
+    row.operation(file);
+    EXPECT_EQ(PendingIoResult, row.code);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, OwnCodesTest, ::testing::ValuesIn(kOwnCodes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TextLineFileTest, SuccessLeavesAnEarlierCodeInPlace)
+{
+    const std::string path = folder_ / "f.txt";
+    WriteBytes(path, "x\n");
+    PendingIoResult = 77;
+    TextLineFile reader;
+    reader.BindName(path);
+    reader.OpenForReading();
+    std::string line;
+    reader.ReadLineText(line);
+    reader.CloseLineFile();
+    EXPECT_EQ(PendingIoResult, 77);
+}
+
+struct OpenFailureRow {
+    const char* name;
+    std::string (*prepare)(const TempFolder&);
+    bool forWriting;
+    std::int32_t code;
+};
+
+void PrintTo(const OpenFailureRow& row, std::ostream* out) { *out << row.name; }
+
+const OpenFailureRow kOpenFailures[] = {
+    {"MissingFile", [](const TempFolder& f) { return f / "missing.txt"; }, false, 2},
+    {"MissingFolder", [](const TempFolder& f) { return f / "nofolder/missing.txt"; }, false, 3},
+    {"MissingFolderForWriting", [](const TempFolder& f) { return f / "nofolder/new.TMP"; }, true, 3},
+    {"FolderAsFileForReading", [](const TempFolder& f) { return f.Path(); }, false, 5},
+    {"FolderAsFileForWriting", [](const TempFolder& f) { return f.Path(); }, true, 5},
+    {"ReadOnlyFileForWriting",
+     [](const TempFolder& f) {
+         const std::string path = f / "ro.TMP";
+         WriteBytes(path, "keep");
+         testing::SetPermissionBits(path, 0444);
+         return path;
+     },
+     true, 5},
+    {"ComponentTooLong", [](const TempFolder& f) { return f / std::string(300, 'n'); }, false, 206},
+    {"NameLongerThanTheField", [](const TempFolder& f) { return f / std::string(PATH_MAX, 'n'); }, true, 206},
+    {"HugeName", [](const TempFolder&) { return std::string(100000, '/'); }, false, 206},
+    {"NameHoldingNul", [](const TempFolder& f) { return f / std::string("a\0b", 3); }, false, 123},
+};
+
+class OpenFailuresTest : public TextLineFileTest, public ::testing::WithParamInterface<OpenFailureRow> {};
+
+TEST_P(OpenFailuresTest, FailsClosedWithCode)
+{
+    const OpenFailureRow& row = GetParam();
+    TextLineFile file;
+    file.BindName(row.prepare(folder_));
+    if (row.forWriting)
+        file.CreateForWriting();
+    else
+        file.OpenForReading();
+    EXPECT_EQ(PendingIoResult, row.code);
+    EXPECT_EQ(file.CurrentMode(), TextLineFile::Mode::Closed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, OpenFailuresTest, ::testing::ValuesIn(kOpenFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TextLineFileTest, ReadOnlyFileIsReadAndKeptWhenCreationFails)
+{
+    const std::string path = folder_ / "ro.txt";
+    WriteBytes(path, "keep\n");
+    testing::SetPermissionBits(path, 0444);
+    TextLineFile file;
+    file.BindName(path);
+    file.OpenForReading();
+    std::string line;
+    file.ReadLineText(line);
+    file.CloseLineFile();
+    EXPECT_EQ(line, "keep");
+    EXPECT_EQ(PendingIoResult, 0);
+    file.CreateForWriting();
+    EXPECT_EQ(PendingIoResult, 5);
+    EXPECT_EQ(ReadBytes(path), "keep\n");
+}
+
+TEST_F(TextLineFileTest, FullDeviceFailsAtTheLineEndWith112)
+{
+    // A character device gets each line at its end, so the failure shows there.
+    TextLineFile writer;
+    writer.BindName("/dev/full");
+    writer.CreateForWriting();
+    ASSERT_EQ(PendingIoResult, 0);
+    writer.WriteText("abc");
+    EXPECT_EQ(PendingIoResult, 0);
+    writer.WriteLineBreak();
+    EXPECT_EQ(PendingIoResult, 112);
+}
+
+TEST_F(TextLineFileTest, FailedDrainAtCloseKeepsFileOpenUntilClosedAgain)
+{
+    TextLineFile writer;
+    writer.BindName("/dev/full");
+    writer.CreateForWriting();
+    writer.WriteText("abc");
+    writer.CloseLineFile();
+    EXPECT_EQ(PendingIoResult, 112);
+    EXPECT_EQ(writer.CurrentMode(), TextLineFile::Mode::Writing);
+    PendingIoResult = 0;
+    writer.CloseLineFile();
+    EXPECT_EQ(PendingIoResult, 0);
+    EXPECT_EQ(writer.CurrentMode(), TextLineFile::Mode::Closed);
+}
+
+TEST_F(TextLineFileTest, RebindingAndDestroyingLeaveNoDescriptorOpen)
+{
+    const std::string path = folder_ / "f.txt";
+    WriteBytes(path, "x\n");
+    const int before = testing::OpenDescriptorCount();
+    {
+        TextLineFile reader;
+        reader.BindName(path);
+        reader.OpenForReading();
+        reader.BindName(path);
+        reader.OpenForReading();
+        reader.OpenForReading();
+        TextLineFile writer;
+        writer.BindName(folder_ / "w.txt");
+        writer.CreateForWriting();
+        writer.WriteText("waiting");
+        EXPECT_EQ(testing::OpenDescriptorCount(), before + 2);
+    }
+    EXPECT_EQ(testing::OpenDescriptorCount(), before);
+    EXPECT_EQ(ReadBytes(folder_ / "w.txt"), "waiting");
+    EXPECT_EQ(PendingIoResult, 0);
+}
+
+} // namespace
+} // namespace ravo

@@ -1,0 +1,167 @@
+// Copy without overwrite and the atomic replacement of a rewritten file.
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "platform/file_api.h"
+#include "platform/file_copy.h"
+#include "tests/engine/test_files.h"
+
+namespace ravo::platform {
+namespace {
+
+using ravo::testing::Exists;
+using ravo::testing::PermissionBits;
+using ravo::testing::ReadBytes;
+using ravo::testing::SetPermissionBits;
+using ravo::testing::TempFolder;
+using ravo::testing::WriteBytes;
+
+struct timespec ModificationTime(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mtim;
+}
+
+TEST(CopyFileNoOverwriteTest, CopiesBytesModeAndTime)
+{
+    TempFolder folder;
+    for (const mode_t bits : {0644, 0600, 0755, 0444}) {
+        const std::string source = folder / "src.bin";
+        const std::string destination = folder / ("copy-" + std::to_string(bits));
+        std::string content(300000, 'c');
+        content[17] = '\0';
+        WriteBytes(source, content);
+        const struct timespec old[2] = {{1000000000, 0}, {1100000000, 123456789}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), old, 0), 0);
+        SetPermissionBits(source, bits);
+        ASSERT_TRUE(CopyFileNoOverwrite(source, destination));
+        EXPECT_EQ(ReadBytes(destination), content);
+        EXPECT_EQ(PermissionBits(destination), bits);
+        EXPECT_EQ(ModificationTime(destination).tv_sec, 1100000000);
+        EXPECT_EQ(ModificationTime(destination).tv_nsec, 123456789);
+        SetPermissionBits(source, 0644);
+    }
+}
+
+TEST(CopyFileNoOverwriteTest, EmptyFileIsCopied)
+{
+    TempFolder folder;
+    WriteBytes(folder / "empty", "");
+    EXPECT_TRUE(CopyFileNoOverwrite(folder / "empty", folder / "copy"));
+    EXPECT_EQ(ReadBytes(folder / "copy"), "");
+}
+
+struct CopyFailureRow {
+    const char* name;
+    // Prepares the folder; gives source and destination.
+    std::pair<std::string, std::string> (*prepare)(const TempFolder&);
+    std::uint32_t code;
+};
+
+void PrintTo(const CopyFailureRow& row, std::ostream* out) { *out << row.name; }
+
+const CopyFailureRow kCopyFailures[] = {
+    {"DestinationExists",
+     [](const TempFolder& f) {
+         WriteBytes(f / "src", "new");
+         WriteBytes(f / "dst", "old");
+         return std::pair{f / "src", f / "dst"};
+     },
+     kErrorFileExists},
+    {"OntoItself",
+     [](const TempFolder& f) {
+         WriteBytes(f / "src", "new");
+         return std::pair{f / "src", f / "src"};
+     },
+     kErrorFileExists},
+    {"SourceMissing", [](const TempFolder& f) { return std::pair{f / "gone", f / "dst"}; }, kErrorFileNotFound},
+    {"SourceIsFolder", [](const TempFolder& f) { return std::pair{f.Path(), f / "dst"}; }, kErrorAccessDenied},
+    {"DestinationFolderMissing",
+     [](const TempFolder& f) {
+         WriteBytes(f / "src", "new");
+         return std::pair{f / "src", f / "no/dst"};
+     },
+     kErrorPathNotFound},
+};
+
+class CopyFailureTest : public ::testing::TestWithParam<CopyFailureRow> {};
+
+TEST_P(CopyFailureTest, FailsAndChangesNothing)
+{
+    TempFolder folder;
+    const auto [source, destination] = GetParam().prepare(folder);
+    const bool destinationExisted = Exists(destination);
+    const std::string before = destinationExisted ? ReadBytes(destination) : "";
+    EXPECT_FALSE(CopyFileNoOverwrite(source, destination));
+    EXPECT_EQ(GetLastError(), GetParam().code);
+    EXPECT_EQ(Exists(destination), destinationExisted);
+    if (destinationExisted) {
+        EXPECT_EQ(ReadBytes(destination), before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CopyFailureTest, ::testing::ValuesIn(kCopyFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+void CopyBeyondFileSizeLimit(const std::string& source, const std::string& destination)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    const struct rlimit limit = {100000, 100000};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        std::_Exit(10);
+    std::_Exit(!CopyFileNoOverwrite(source, destination) && GetLastError() == kErrorFileTooLarge ? 0 : 11);
+}
+
+TEST(CopyFileNoOverwriteTest, FailedCopyRemovesItsPartialDestination)
+{
+    TempFolder folder;
+    WriteBytes(folder / "big", std::string(300000, 'b'));
+    EXPECT_EXIT(CopyBeyondFileSizeLimit(folder / "big", folder / "copy"), ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(Exists(folder / "copy"));
+    EXPECT_EQ(ReadBytes(folder / "big").size(), 300000u);
+}
+
+// ---- Replacing a listed file ---------------------------------------------------------
+
+TEST(ReplaceFileAtomicallyTest, ReplacementTakesTargetsNameAndMode)
+{
+    TempFolder folder;
+    for (const mode_t bits : {0600, 0640, 0755, 0604}) {
+        WriteBytes(folder / "target", "old");
+        SetPermissionBits(folder / "target", bits);
+        WriteBytes(folder / "target.TMP", "new");
+        SetPermissionBits(folder / "target.TMP", 0666);
+        ASSERT_TRUE(ReplaceFileAtomically(folder / "target.TMP", folder / "target"));
+        EXPECT_EQ(ReadBytes(folder / "target"), "new");
+        EXPECT_EQ(PermissionBits(folder / "target"), bits);
+        EXPECT_FALSE(Exists(folder / "target.TMP"));
+    }
+}
+
+TEST(ReplaceFileAtomicallyTest, ReadOnlyTargetIsLeftAlone)
+{
+    TempFolder folder;
+    WriteBytes(folder / "target", "old");
+    SetPermissionBits(folder / "target", 0444);
+    WriteBytes(folder / "target.TMP", "new");
+    EXPECT_FALSE(ReplaceFileAtomically(folder / "target.TMP", folder / "target"));
+    EXPECT_EQ(GetLastError(), kErrorAccessDenied);
+    EXPECT_EQ(ReadBytes(folder / "target"), "old");
+    EXPECT_EQ(ReadBytes(folder / "target.TMP"), "new");
+}
+
+TEST(ReplaceFileAtomicallyTest, MissingTargetIsNotCreated)
+{
+    TempFolder folder;
+    WriteBytes(folder / "target.TMP", "new");
+    EXPECT_FALSE(ReplaceFileAtomically(folder / "target.TMP", folder / "target"));
+    EXPECT_FALSE(Exists(folder / "target"));
+    EXPECT_EQ(ReadBytes(folder / "target.TMP"), "new");
+}
+
+} // namespace
+} // namespace ravo::platform
