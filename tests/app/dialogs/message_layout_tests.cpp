@@ -146,13 +146,6 @@ TEST(MessageFormLayout, DefaultAndCancelButtonChoice)
     }
 }
 
-TEST(MessageFormLayout, WrapWidthIsHalfTheScreen)
-{
-    EXPECT_EQ(MessageWrapWidth(1920), 960);
-    EXPECT_EQ(MessageWrapWidth(1025), 512);
-    EXPECT_EQ(MessageWrapWidth(801), 400);
-}
-
 TEST(MessageFormLayout, CentringUsesOuterSizeAndMonitorOrigin)
 {
     struct Case { QRect monitor; QSize outer; QPoint expected; };
