@@ -72,6 +72,15 @@ bool WriteAll(int fd, const char* data, std::size_t size)
     return true;
 }
 
+int TypeOf(mode_t mode)
+{
+    if (S_ISCHR(mode))
+        return kFileTypeChar;
+    if (S_ISFIFO(mode) || S_ISSOCK(mode))
+        return kFileTypePipe;
+    return kFileTypeDisk;
+}
+
 bool ClearNonBlocking(int fd)
 {
     const int flags = ::fcntl(fd, F_GETFL);
@@ -86,6 +95,10 @@ bool ClearNonBlocking(int fd)
 struct OpenFile {
     int fd = -1;
     bool writing = false;
+    int type = kFileTypeUnknown;
+    // The last read of a caller's request met the end: the next request gets
+    // the end without asking the system again.
+    bool endPending = false;
     std::unique_ptr<char[]> block;
     std::size_t start = 0;
     std::size_t end = 0;
@@ -156,12 +169,13 @@ FileHandle CreateFile(const char* name, FileAccess access)
         Fail(errno, name);
         return kInvalidHandle;
     }
-    // Opening without blocking keeps a FIFO from hanging the open; the file
-    // itself is then used normally.
+    // Opening without blocking keeps a FIFO from hanging the open; such a file
+    // is then used normally. Regular files ignore the flag.
     struct stat st {};
-    const bool standardStream = name[0] == '\0';
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || (!standardStream && !ClearNonBlocking(fd))) {
-        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    const bool statted = ::fstat(fd, &st) == 0;
+    const bool blocking = !statted || S_ISREG(st.st_mode) || name[0] == '\0' || ClearNonBlocking(fd);
+    if (!statted || S_ISDIR(st.st_mode) || !blocking) {
+        const int error = statted && S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
         Fail(error, name);
         return kInvalidHandle;
@@ -169,9 +183,10 @@ FileHandle CreateFile(const char* name, FileAccess access)
     auto file = std::make_unique<OpenFile>();
     file->fd = fd;
     file->writing = access == FileAccess::Write;
+    file->type = TypeOf(st.st_mode);
     if (S_ISREG(st.st_mode)) {
         file->block = std::make_unique<char[]>(kBlockSize);
-        if (!file->writing)
+        if (!file->writing && st.st_size > static_cast<off_t>(kBlockSize))
             ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     return file.release();
@@ -196,6 +211,10 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& byte
     // A regular file gives full reads up to its end, so callers' blocks keep
     // starting at multiples of their size.
     char* out = static_cast<char*>(buffer);
+    if (file->endPending) {
+        file->endPending = false;
+        return true;
+    }
     while (bytesRead < size) {
         if (file->start == file->end) {
             const ssize_t n = ReadRetrying(file->fd, file->block.get(), kBlockSize);
@@ -203,8 +222,10 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& byte
                 Fail(errno);
                 return bytesRead > 0;
             }
-            if (n == 0)
+            if (n == 0) {
+                file->endPending = bytesRead > 0;
                 break;
+            }
             file->start = 0;
             file->end = static_cast<std::size_t>(n);
         }
@@ -249,17 +270,7 @@ bool CloseHandle(FileHandle file)
     return ok;
 }
 
-int GetFileType(FileHandle file)
-{
-    struct stat st {};
-    if (file == kInvalidHandle || ::fstat(file->fd, &st) != 0)
-        return kFileTypeUnknown;
-    if (S_ISCHR(st.st_mode))
-        return kFileTypeChar;
-    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))
-        return kFileTypePipe;
-    return kFileTypeDisk;
-}
+int GetFileType(FileHandle file) { return file == kInvalidHandle ? kFileTypeUnknown : file->type; }
 
 bool IsReadOnly(const char* path)
 {
