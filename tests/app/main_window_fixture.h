@@ -1,0 +1,185 @@
+// A main window under test with its companions stood in by plain windows,
+// the editor start recorded instead of run, files chosen through the real
+// file dialog by typing their names, and message boxes answered as they come.
+#pragma once
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/dialogs/open_dialog.h"
+#include "app/main_window.h"
+
+namespace ravo::testing {
+
+// Keeps processing events until the condition holds or the time is up.
+inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 3000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// Answers the next message box with the named button and notes its text.
+class BoxAnswerer {
+public:
+    BoxAnswerer()
+    {
+        poll_.setInterval(10);
+        QObject::connect(&poll_, &QTimer::timeout, [this] { answer(); });
+    }
+    void Expect(const char* button)
+    {
+        button_ = QString::fromLatin1(button);
+        poll_.start();
+    }
+    int shown = 0;
+    QString text;
+
+private:
+    void answer()
+    {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box == nullptr)
+            return;
+        poll_.stop();
+        ++shown;
+        if (auto* message = box->findChild<QLabel*>(QStringLiteral("Message")))
+            text = message->text();
+        if (auto* button = box->findChild<QPushButton*>(button_))
+            button->click();
+        else
+            box->close();
+    }
+    QTimer poll_;
+    QString button_;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedFolder_ = QDir::currentPath();
+        for (const char* name : {"a.txt", "b.txt", "c.txt", "d e.txt"}) {
+            QFile file(folder_.filePath(QString::fromUtf8(name)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        form_ = std::make_unique<TForm1>();
+        form_->SetCompanionWindows(&runDialog_, &helpWindow_);
+        form_->SetProgramStarter([this](const std::string& commandLine) { started_.push_back(commandLine); });
+    }
+
+    void TearDown() override
+    {
+        form_.reset();
+        QDir::setCurrent(savedFolder_);
+    }
+
+    void ShowActive()
+    {
+        form_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    }
+
+    template <typename T>
+    T* Child(const QString& name) const
+    {
+        T* child = form_->findChild<T*>(name);
+        EXPECT_NE(child, nullptr) << name.toStdString();
+        return child;
+    }
+    QListWidget* List() const { return Child<QListWidget>(QStringLiteral("ListBox1")); }
+    QLineEdit* Edit(int number) const { return Child<QLineEdit>(QStringLiteral("Edit%1").arg(number)); }
+    QAction* Entry(const char* name) const { return Child<QAction>(QString::fromLatin1(name)); }
+    QToolButton* Tool(const char* name) const { return Child<QToolButton>(QString::fromLatin1(name)); }
+    QString PathOf(const char* name) const { return folder_.filePath(QString::fromUtf8(name)); }
+
+    QStringList Items() const
+    {
+        QStringList items;
+        for (int i = 0; i < List()->count(); ++i)
+            items << List()->item(i)->text();
+        return items;
+    }
+
+    // The next add command types these names into the file dialog and
+    // confirms; with no names it cancels.
+    void ChooseNext(const QStringList& names)
+    {
+        const QString folder = folder_.path();
+        form_->findChild<TOpenDialog*>(QStringLiteral("OpenDialog1"))->SetRunner([folder, names](QFileDialog& dialog) {
+            if (names.isEmpty())
+                return false;
+            dialog.setDirectory(folder);
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (edit == nullptr)
+                return false;
+            // Typing replaces the file the dialog selects from the last use.
+            for (auto* view : dialog.findChildren<QAbstractItemView*>())
+                view->clearSelection();
+            QStringList quoted;
+            for (const QString& name : names)
+                quoted << (names.size() == 1 ? name : u'"' + name + u'"');
+            edit->setText(quoted.join(u' '));
+            static_cast<QDialog&>(dialog).accept();
+            return dialog.result() == QDialog::Accepted;
+        });
+    }
+
+    void AddWithMenu(const QStringList& names)
+    {
+        ChooseNext(names);
+        Entry("Vybratsoubory1")->trigger();
+    }
+
+    void AddWithTool(const QStringList& names)
+    {
+        ChooseNext(names);
+        Tool("glyphButton1")->click();
+    }
+
+    // The seven entries that are switched together.
+    std::vector<bool> FileCommandsState() const
+    {
+        std::vector<bool> state;
+        for (const char* name : {"mnVybratVse", "mnOdstranitVybrane", "mnOdstranitVse", "mnZobrazitSoubor",
+                                 "mnPopUpZobrazitSoubor", "Odsrtanitsoubor1", "Odstranitve1"})
+            state.push_back(Entry(name)->isEnabled());
+        return state;
+    }
+    static std::vector<bool> All(bool enabled) { return std::vector<bool>(7, enabled); }
+
+    QTemporaryDir folder_;
+    QString savedFolder_;
+    QWidget runDialog_;
+    QWidget helpWindow_;
+    std::vector<std::string> started_;
+    BoxAnswerer box_;
+    std::unique_ptr<TForm1> form_;
+};
+
+} // namespace ravo::testing

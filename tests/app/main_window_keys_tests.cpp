@@ -1,0 +1,315 @@
+// The main window's keys and hints, what a run reads and writes through it,
+// and how assistive technology finds its controls.
+#include "tests/app/main_window_fixture.h"
+
+#include <QAccessible>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QToolTip>
+#include <QTranslator>
+
+#include "app/run_views.h"
+#include "app/toolkit_translations.h"
+#include "engine/exception.h"
+
+namespace ravo::testing {
+namespace {
+
+// ---- Shortcut keys --------------------------------------------------------
+
+class MainWindowKeys : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        ShowActive();
+    }
+
+    void Press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        target->setFocus();
+        ASSERT_TRUE(WaitFor([&] { return target->hasFocus(); }));
+        QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+    }
+
+    void TypeInto(QLineEdit* field, const QString& text)
+    {
+        field->setText(text);
+        field->setCursorPosition(1);
+    }
+};
+
+// At start the file commands are disabled: their keys are taken all the
+// same and do nothing, so the field keeps its text.
+TEST_F(MainWindowKeys, DisabledEntriesStillTakeTheirKeysFromTheFields)
+{
+    AddWithMenu({"a.txt", "b.txt"});
+    struct Case {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Case cases[] = {
+        {Qt::Key_Delete, Qt::NoModifier},
+        {Qt::Key_Delete, Qt::KeypadModifier},
+        {Qt::Key_A, Qt::ControlModifier},
+        {Qt::Key_Z, Qt::ControlModifier},
+        {Qt::Key_Delete, Qt::ControlModifier},
+    };
+    for (const Case& c : cases) {
+        for (int n : {1, 6}) {
+            TypeInto(Edit(n), QStringLiteral("abc"));
+            Edit(n)->insert(QStringLiteral("x")); // something to undo
+            Press(Edit(n), c.key, c.modifiers);
+            EXPECT_EQ(Edit(n)->text(), QStringLiteral("axbc")) << "key " << c.key << " in Edit" << n;
+            EXPECT_FALSE(Edit(n)->hasSelectedText()) << "key " << c.key << " in Edit" << n;
+        }
+    }
+    EXPECT_EQ(List()->count(), 2);
+    EXPECT_TRUE(List()->selectedItems().isEmpty());
+    EXPECT_TRUE(started_.empty());
+}
+
+TEST_F(MainWindowKeys, DelInAFieldRemovesTheListsCurrentFileOnceEnabled)
+{
+    AddWithTool({"a.txt", "b.txt", "c.txt"});
+    List()->setCurrentRow(1);
+    TypeInto(Edit(3), QStringLiteral("abc"));
+    Press(Edit(3), Qt::Key_Delete);
+    EXPECT_EQ(Edit(3)->text(), QStringLiteral("abc"));
+    EXPECT_EQ(Items(), (QStringList{PathOf("a.txt"), PathOf("c.txt")}));
+
+    Press(Edit(3), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(started_.size(), 1u);
+    EXPECT_EQ(started_[0].rfind("notepad.exe ", 0), 0u);
+
+    Press(Edit(3), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(List()->selectedItems().size(), 2);
+    EXPECT_FALSE(Edit(3)->hasSelectedText());
+}
+
+TEST_F(MainWindowKeys, TheLogNeverSeesTheMenuKeys)
+{
+    auto* memo = Child<QPlainTextEdit>("Memo3");
+    memo->setPlainText(QStringLiteral("line one"));
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(0);
+    memo->setTextCursor(cursor);
+    for (int key : {int(Qt::Key_Delete)})
+        Press(memo, key);
+    Press(memo, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("line one"));
+    EXPECT_FALSE(memo->textCursor().hasSelection());
+    // Keys of no entry still reach it.
+    Press(memo, Qt::Key_X);
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("xline one"));
+}
+
+// While the list has the focus its pop-up menu comes first: its select-all
+// entry is always enabled, the main menu's is not.
+TEST_F(MainWindowKeys, ThePopupMenuAnswersFirstWhileTheListHasTheFocus)
+{
+    AddWithMenu({"a.txt", "b.txt", "c.txt"});
+    Press(Edit(1), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(List()->selectedItems().isEmpty());
+    Press(List(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(List()->selectedItems().size(), 3);
+    Press(List(), Qt::Key_Delete);
+    EXPECT_EQ(List()->count(), 3) << "the pop-up's remove entry is disabled";
+}
+
+TEST_F(MainWindowKeys, OtherKeysReachTheFieldsAsUsual)
+{
+    TypeInto(Edit(2), QStringLiteral("abc"));
+    Press(Edit(2), Qt::Key_Backspace);
+    Press(Edit(2), Qt::Key_Q);
+    Press(Edit(2), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Edit(2)->text(), QStringLiteral("qbc"));
+}
+
+TEST_F(MainWindowKeys, CtrlOAddsFilesFromAnywhere)
+{
+    ChooseNext({"b.txt"});
+    Press(Edit(5), Qt::Key_O, Qt::ControlModifier);
+    ChooseNext({"c.txt"});
+    Press(List(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(Items(), (QStringList{PathOf("b.txt"), PathOf("c.txt")}));
+    EXPECT_EQ(FileCommandsState(), All(false));
+}
+
+// ---- Tool hints -----------------------------------------------------------
+
+TEST_F(MainWindowKeys, ToolHintAppearsAfterHalfASecondAndGoesAfterTwoAndAHalf)
+{
+    QToolButton* button = Tool("SpeedButton3");
+    const QPoint centre = button->rect().center();
+    QEnterEvent enter(centre, button->mapTo(form_.get(), centre), button->mapToGlobal(centre));
+    QElapsedTimer clock;
+    clock.start();
+    QApplication::sendEvent(button, &enter);
+    QTest::qWait(350);
+    EXPECT_FALSE(QToolTip::isVisible()) << "too early";
+    ASSERT_TRUE(WaitFor([] { return QToolTip::isVisible(); }, 1000));
+    const qint64 shownAt = clock.elapsed();
+    EXPECT_GE(shownAt, 480);
+    EXPECT_LE(shownAt, 900);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Odstraní všechny soubory ze seznamu"));
+    ASSERT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }, 4000));
+    EXPECT_GE(clock.elapsed() - shownAt, 2300);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+}
+
+// ---- What a run reads and writes -----------------------------------------
+
+TEST_F(MainWindowTest, RunReadsTheListedPathsAndPairsAsBytes)
+{
+    QFile czech(folder_.filePath(QStringLiteral("žluťoučký kůň.txt")));
+    ASSERT_TRUE(czech.open(QIODevice::WriteOnly));
+    AddWithMenu({"a.txt", "žluťoučký kůň.txt"});
+    AddWithMenu({"a.txt"});
+    const std::vector<std::string> paths = form_->ListedPaths();
+    ASSERT_EQ(paths.size(), 3u);
+    EXPECT_EQ(paths[0], QFile::encodeName(PathOf("a.txt")).toStdString());
+    EXPECT_EQ(paths[1], QFile::encodeName(czech.fileName()).toStdString());
+    EXPECT_EQ(paths[1], QDir(folder_.path()).absolutePath().toStdString() + "/\xc5\xbelu\xc5\xa5ou\xc4\x8dk\xc3\xbd k\xc5\xaf\xc5\x88.txt");
+    EXPECT_EQ(paths[2], paths[0]);
+
+    const QString texts[8] = {"č1", "o2", "", "o4", "n1", "n2", "n3", ""};
+    for (int n = 1; n <= 8; ++n)
+        Edit(n)->setText(texts[n - 1]);
+    struct Expected {
+        int pair;
+        std::string search;
+        std::string replacement;
+    };
+    const Expected pairs[] = {{1, "\xc4\x8d" "1", "n1"}, {2, "o2", "n2"}, {3, "", "n3"}, {4, "o4", ""}};
+    for (const Expected& e : pairs) {
+        const StringPair pair = form_->PairTexts(e.pair);
+        EXPECT_EQ(pair.search, e.search) << "pair " << e.pair;
+        EXPECT_EQ(pair.replacement, e.replacement) << "pair " << e.pair;
+    }
+    EXPECT_THROW(form_->PairTexts(0), std::exception);
+    EXPECT_THROW(form_->PairTexts(5), std::exception);
+}
+
+TEST_F(MainWindowTest, LogLinesGoAtTheEndOnLinesOfTheirOwn)
+{
+    auto* memo = Child<QPlainTextEdit>("Memo3");
+    struct Case {
+        QString before;
+        std::vector<std::string> lines;
+        QString after;
+    };
+    const Case cases[] = {
+        {"", {"Nezálohuji soubory."}, "Nezálohuji soubory.\n"},
+        {"", {"a", "b"}, "a\nb\n"},
+        {"typed by hand", {"Modifikuji soubor /x/č.txt"}, "typed by hand\nModifikuji soubor /x/č.txt\n"},
+        {"ends with a break\n", {"x"}, "ends with a break\nx\n"},
+        {"", {""}, "\n"},
+    };
+    for (const Case& c : cases) {
+        memo->setPlainText(c.before);
+        for (const std::string& line : c.lines)
+            form_->Log().AppendLine(line);
+        EXPECT_EQ(memo->toPlainText(), c.after) << c.before.toStdString();
+    }
+    form_->ClearLog();
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+}
+
+TEST_F(MainWindowTest, ProgressGoesToTheBar)
+{
+    auto* bar = Child<RunProgressBar>("ProgressBar1");
+    ProgressIndicator& progress = form_->Progress();
+    progress.SetMinimum(0);
+    progress.SetMaximum(4);
+    progress.SetStep(1);
+    progress.SetVisible(true);
+    progress.SetPosition(3);
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 4);
+    EXPECT_EQ(bar->step(), 1);
+    EXPECT_EQ(bar->value(), 3);
+    EXPECT_FALSE(bar->isHidden());
+    progress.SetVisible(false);
+    EXPECT_TRUE(bar->isHidden());
+}
+
+QImage Picture(int minimum, int maximum, int value, bool plainQt = false)
+{
+    std::unique_ptr<QProgressBar> bar(plainQt ? new QProgressBar : new RunProgressBar);
+    bar->setTextVisible(false);
+    bar->resize(201, 16);
+    bar->setRange(minimum, maximum);
+    bar->setValue(value);
+    return bar->grab().toImage();
+}
+
+// With one listed file the range is 0..0: shown as a finished bar, not as
+// Qt's busy animation.
+TEST(RunProgressBar, SingleValueRangeShowsAsAnOrdinaryBar)
+{
+    EXPECT_EQ(Picture(0, 0, 0), Picture(0, 1, 1));
+    EXPECT_NE(Picture(0, 0, 0), Picture(0, 1, 0));
+    EXPECT_EQ(Picture(0, 4, 2), Picture(0, 4, 2, true));
+}
+
+TEST(PaintThrottle, AllowsOneRepaintPerInterval)
+{
+    PaintThrottle throttle;
+    EXPECT_TRUE(throttle.Due());
+    EXPECT_FALSE(throttle.Due());
+    EXPECT_FALSE(throttle.Due());
+    QTest::qWait(PaintThrottle::kIntervalMs + 10);
+    EXPECT_TRUE(throttle.Due());
+    EXPECT_FALSE(throttle.Due());
+}
+
+// ---- Assistive technology -------------------------------------------------
+
+void CollectNames(QAccessibleInterface* node, QStringList& names, int depth = 0)
+{
+    if (node == nullptr || depth > 30)
+        return;
+    names << node->text(QAccessible::Name);
+    for (int i = 0; i < node->childCount(); ++i)
+        CollectNames(node->child(i), names, depth + 1);
+}
+
+TEST_F(MainWindowTest, AssistiveTechnologyFindsEveryCommandAndField)
+{
+    ShowActive();
+    QStringList names;
+    CollectNames(QAccessible::queryAccessibleInterface(form_.get()), names);
+    const char* expected[] = {
+        "Soubory", "Načíst názvy souborů", "Vybrat všechny", "Odstranit vybrané", "Odstranit všechny", "Konec",
+        "Zobrazit", "Označený soubor", "Nápověda", "Jednoduše a rychle",
+        "Načte názvy souborů do seznamu", "Odstraní vybrané soubory ze seznamu",
+        "Odstraní všechny soubory ze seznamu", "Zobrazí soubor", "Provézt nahrazení",
+        "Seznam souborů", "Operační log", "Průběh nahrazování",
+        "Originál 1", "Originál 2", "Originál 3", "Originál 4", "Náhrada 1", "Náhrada 2", "Náhrada 3", "Náhrada 4",
+    };
+    for (const char* name : expected)
+        EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
+}
+
+// ---- Czech toolkit texts --------------------------------------------------
+
+TEST(ToolkitTranslations, QtsOwnTextsBecomeCzech)
+{
+    const QString source = QStringLiteral("&Open");
+    if (QCoreApplication::translate("QFileDialog", "&Open") != source)
+        GTEST_SKIP() << "another translation is installed already";
+    const QList<QTranslator*> installed = InstallToolkitTranslations(*QCoreApplication::instance());
+    if (installed.isEmpty())
+        GTEST_SKIP() << "Qt's Czech translations are not installed";
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Otevřít"));
+    for (QTranslator* translator : installed) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), source);
+}
+
+} // namespace
+} // namespace ravo::testing
