@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -387,6 +388,15 @@ void TForm1::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         FormActivate();
+}
+
+// Showing the main window makes it the active window, whose first activation
+// lays the window out; without a window manager to do that, ask for it.
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        activateWindow();
 }
 
 // While the backup-and-run dialog is up the window is disabled and, as ever,
