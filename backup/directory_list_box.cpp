@@ -52,9 +52,11 @@ public:
     {
     }
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        return QSize(option.rect.width(), std::max(option.fontMetrics.height(), kMinRowHeight));
+        const int width = index.data(IndentRole).toInt() + 16 + kTextGap
+                          + option.fontMetrics.horizontalAdvance(index.data(Qt::DisplayRole).toString());
+        return QSize(width, std::max(option.fontMetrics.height(), kMinRowHeight));
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -97,6 +99,8 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    // Rows are as wide as the list; a long name is cut, never scrolled to.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setItemDelegate(new FolderRowDelegate({TransparentPicture(QStringLiteral(":/openfolder.png")),
                                            TransparentPicture(QStringLiteral(":/currentfolder.png")),
                                            TransparentPicture(QStringLiteral(":/closedfolder.png"))},
