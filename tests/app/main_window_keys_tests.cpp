@@ -146,12 +146,13 @@ TEST_F(MainWindowKeys, ToolHintAppearsAfterHalfASecondAndGoesAfterTwoAndAHalf)
     QElapsedTimer clock;
     clock.start();
     QApplication::sendEvent(button, &enter);
-    QTest::qWait(350);
-    EXPECT_FALSE(QToolTip::isVisible()) << "too early";
-    ASSERT_TRUE(WaitFor([] { return QToolTip::isVisible(); }, 1000));
+    QTest::qWait(300);
+    if (clock.elapsed() < 450)
+        EXPECT_FALSE(QToolTip::isVisible()) << "too early";
+    ASSERT_TRUE(WaitFor([] { return QToolTip::isVisible(); }, 2000));
     const qint64 shownAt = clock.elapsed();
     EXPECT_GE(shownAt, 480);
-    EXPECT_LE(shownAt, 900);
+    EXPECT_LE(shownAt, 1500);
     EXPECT_EQ(QToolTip::text(), QStringLiteral("Odstraní všechny soubory ze seznamu"));
     ASSERT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }, 4000));
     EXPECT_GE(clock.elapsed() - shownAt, 2300);
