@@ -147,8 +147,9 @@ TEST_F(MainWindowKeys, ToolHintAppearsAfterHalfASecondAndGoesAfterTwoAndAHalf)
     clock.start();
     QApplication::sendEvent(button, &enter);
     QTest::qWait(300);
-    if (clock.elapsed() < 450)
+    if (clock.elapsed() < 450) {
         EXPECT_FALSE(QToolTip::isVisible()) << "too early";
+    }
     ASSERT_TRUE(WaitFor([] { return QToolTip::isVisible(); }, 2000));
     const qint64 shownAt = clock.elapsed();
     EXPECT_GE(shownAt, 480);
