@@ -19,7 +19,7 @@ pid=$!
 trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null' EXIT
 
 window=""
-for _ in $(seq 1 300); do
+for _ in $(seq 1 200); do
   window=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)
   [ -n "$window" ] && break
   if ! kill -0 "$pid" 2>/dev/null; then
