@@ -148,16 +148,34 @@ int OpenDescriptor(const char* name, FileAccess access)
 {
     if (name[0] == '\0')
         return ::fcntl(access == FileAccess::Read ? STDIN_FILENO : STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    // Opening without blocking keeps a FIFO from hanging the open. A file for
+    // writing is emptied only once it is known not to be read-only.
     if (access == FileAccess::Read)
         return ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    // The read-only attribute is the owner-write bit for everyone, root too,
-    // who would otherwise be allowed to empty the file.
-    struct stat st {};
-    if (::stat(name, &st) == 0 && !S_ISDIR(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
-        errno = EACCES;
-        return -1;
+    return ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+}
+
+// Gives 0 when the freshly opened descriptor may be used, else the errno
+// that says why not.
+int PrepareOpened(int fd, const char* name, FileAccess access, struct stat& st)
+{
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    const bool standardStream = name[0] == '\0';
+    if (access == FileAccess::Write && !standardStream) {
+        // The read-only attribute is the owner-write bit for everyone, root
+        // too, who could otherwise empty the file.
+        if ((st.st_mode & S_IWUSR) == 0)
+            return EACCES;
+        if (S_ISREG(st.st_mode) && st.st_size > 0 && ::ftruncate(fd, 0) != 0)
+            return errno;
     }
-    return ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    // Regular files ignore the flag; anything else is used blocking.
+    if (!S_ISREG(st.st_mode) && !standardStream && !ClearNonBlocking(fd))
+        return errno;
+    return 0;
 }
 
 } // namespace
@@ -169,13 +187,8 @@ FileHandle CreateFile(const char* name, FileAccess access)
         Fail(errno, name);
         return kInvalidHandle;
     }
-    // Opening without blocking keeps a FIFO from hanging the open; such a file
-    // is then used normally. Regular files ignore the flag.
     struct stat st {};
-    const bool statted = ::fstat(fd, &st) == 0;
-    const bool blocking = !statted || S_ISREG(st.st_mode) || name[0] == '\0' || ClearNonBlocking(fd);
-    if (!statted || S_ISDIR(st.st_mode) || !blocking) {
-        const int error = statted && S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (const int error = PrepareOpened(fd, name, access, st); error != 0) {
         ::close(fd);
         Fail(error, name);
         return kInvalidHandle;

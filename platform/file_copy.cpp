@@ -113,9 +113,12 @@ bool ReplaceFileAtomically(const std::string& replacement, const std::string& ta
         return Fail(errno, replacement);
     // Keeping the owner is possible only for root; elsewhere the rewritten
     // file belongs to whoever ran the program, as any new file would.
-    if (mine.st_uid != st.st_uid || mine.st_gid != st.st_gid)
+    // A change of owner may clear set-id bits, so the bits are set after it.
+    const bool chowned = mine.st_uid != st.st_uid || mine.st_gid != st.st_gid;
+    if (chowned)
         (void)!::chown(replacement.c_str(), st.st_uid, st.st_gid);
-    if (::chmod(replacement.c_str(), st.st_mode & 07777) != 0)
+    if ((chowned || (mine.st_mode & 07777) != (st.st_mode & 07777)) &&
+        ::chmod(replacement.c_str(), st.st_mode & 07777) != 0)
         return Fail(errno, replacement);
     if (::rename(replacement.c_str(), target.c_str()) != 0)
         return Fail(errno, target);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/file_api.h"
 #include "platform/file_copy.h"
@@ -140,6 +141,24 @@ TEST(ReplaceFileAtomicallyTest, ReplacementTakesTargetsNameAndMode)
         EXPECT_EQ(PermissionBits(folder / "target"), bits);
         EXPECT_FALSE(Exists(folder / "target.TMP"));
     }
+}
+
+TEST(ReplaceFileAtomicallyTest, RootKeepsOwnerAndSetIdBits)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file away";
+    TempFolder folder;
+    WriteBytes(folder / "target", "old");
+    ASSERT_EQ(::chown((folder / "target").c_str(), 4321, 4322), 0);
+    SetPermissionBits(folder / "target", 04755);
+    WriteBytes(folder / "target.TMP", "new");
+    ASSERT_TRUE(ReplaceFileAtomically(folder / "target.TMP", folder / "target"));
+    struct stat st {};
+    ASSERT_EQ(::stat((folder / "target").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+    EXPECT_EQ(st.st_mode & 07777, 04755u);
+    EXPECT_EQ(ReadBytes(folder / "target"), "new");
 }
 
 TEST(ReplaceFileAtomicallyTest, ReadOnlyTargetIsLeftAlone)
