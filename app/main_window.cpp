@@ -312,7 +312,10 @@ void TForm1::setAccessibleNames()
     ListBox1->setAccessibleName(QStringLiteral("Seznam souborů"));
     Memo3->setAccessibleName(QStringLiteral("Operační log"));
     ProgressBar1->setAccessibleName(QStringLiteral("Průběh nahrazování"));
+    GroupBox2->setAccessibleName(QStringLiteral("Soubory"));
+    Panel3->setAccessibleName(QStringLiteral("Nástroje seznamu"));
     GroupBox3->setAccessibleName(QStringLiteral("Řetězce"));
+    GroupBox5->setAccessibleName(QStringLiteral("Nahrazení"));
     GroupBox6->setAccessibleName(QStringLiteral("Operační log"));
     for (int pair = 1; pair <= 4; ++pair) {
         Edits[static_cast<std::size_t>(pair - 1)]->setAccessibleName(QStringLiteral("Originál %1").arg(pair));
