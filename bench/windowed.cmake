@@ -1,0 +1,1 @@
+# The windowed run benchmark.
