@@ -10,28 +10,7 @@ Run from anywhere:
     python3 resources/draw/chooser_pictures.py
 The PNGs land in resources/. Only the standard library is used.
 """
-import pathlib
-import struct
-import zlib
-
-PALETTE = {
-    "k": (0x00, 0x00, 0x00),  # black
-    "m": (0x80, 0x00, 0x00),  # maroon
-    "G": (0x00, 0x80, 0x00),  # green
-    "o": (0x80, 0x80, 0x00),  # olive
-    "n": (0x00, 0x00, 0x80),  # navy
-    "b": (0x00, 0x00, 0xFF),  # blue
-    "s": (0xC0, 0xC0, 0xC0),  # silver
-    "d": (0x80, 0x80, 0x80),  # grey
-    "r": (0xFF, 0x00, 0x00),  # red
-    "g": (0x00, 0xFF, 0x00),  # lime
-    "y": (0xFF, 0xFF, 0x00),  # yellow
-    "c": (0x00, 0xFF, 0xFF),  # aqua
-    "t": (0x00, 0x80, 0x80),  # teal: the key colour, never used in a picture
-    "w": (0xFF, 0xFF, 0xFF),  # white
-}
-
-OUT = pathlib.Path(__file__).resolve().parent.parent
+from pixel_art import canvas, write_png
 
 # --- Drive pictures, 16 x 11.
 
@@ -166,10 +145,6 @@ CURRENT_FOLDER = [
 # --- The backup picture: a computer's drive case, a floppy disk in front of
 # it and a red arrow pointing into the disk; drawn 32 x 31, shown 64 x 62.
 
-def canvas(width, height, fill):
-    return [[fill] * width for _ in range(height)]
-
-
 def box(picture, left, top, right, bottom, colour):
     for y in range(top, bottom + 1):
         for x in range(left, right + 1):
@@ -218,37 +193,23 @@ def backup_picture():
     return ["".join(row) for row in picture]
 
 
-def write_png(art, name, size, scale=1):
+def write_checked(art, name, size, scale=1):
     width, height = size
     assert len(art) * scale == height, (name, len(art))
     assert all(len(row) * scale == width for row in art), name
-    raw = bytearray()
-    for row in art:
-        line = bytearray([0])  # no filter
-        for pixel in row:
-            line += bytes(PALETTE[pixel]) * scale
-        raw += bytes(line) * scale
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
-    (OUT / name).write_bytes(png)
+    write_png(art, name, scale)
 
 
 def main():
     for art, name in ((FLOPPY, "floppy.png"), (HARD, "hard.png"), (NETWORK, "network.png"),
                       (CDROM, "cdrom.png"), (RAM, "ram.png")):
         assert art[-1][0] == "t", name
-        write_png(art, name, (16, 11))
+        write_checked(art, name, (16, 11))
     for art, name in ((OPEN_FOLDER, "openfolder.png"), (CLOSED_FOLDER, "closedfolder.png"),
                       (CURRENT_FOLDER, "currentfolder.png")):
         assert art[-1][0] == "t", name
-        write_png(art, name, (16, 15))
-    write_png(backup_picture(), "backup.png", (64, 62), scale=2)
+        write_checked(art, name, (16, 15))
+    write_checked(backup_picture(), "backup.png", (64, 62), scale=2)
 
 
 if __name__ == "__main__":

@@ -7,30 +7,7 @@ character per pixel; '.' is transparent. Run from anywhere:
 The PNGs land in resources/ beside the resource file. Only the standard
 library is used, so the pictures can be redrawn on any machine.
 """
-import pathlib
-import struct
-import zlib
-
-PALETTE = {
-    "k": (0x00, 0x00, 0x00),  # black
-    "m": (0x80, 0x00, 0x00),  # maroon
-    "G": (0x00, 0x80, 0x00),  # green
-    "o": (0x80, 0x80, 0x00),  # olive
-    "s": (0xC0, 0xC0, 0xC0),  # silver
-    "d": (0x80, 0x80, 0x80),  # grey
-    "r": (0xFF, 0x00, 0x00),  # red
-    "g": (0x00, 0xFF, 0x00),  # lime
-    "y": (0xFF, 0xFF, 0x00),  # yellow
-    "c": (0x00, 0xFF, 0xFF),  # aqua
-    "t": (0x00, 0x80, 0x80),  # teal
-    "w": (0xFF, 0xFF, 0xFF),  # white
-}
-
-OUT = pathlib.Path(__file__).resolve().parent.parent
-
-
-def canvas(width, height, fill="."):
-    return [[fill] * width for _ in range(height)]
+from pixel_art import canvas, write_png
 
 
 def stamp(picture, art, left, top):
@@ -49,28 +26,6 @@ def frame(picture, ring_colours):
         for i in range(inset, last + 1):
             picture[inset][i] = picture[last][i] = colour
             picture[i][inset] = picture[i][last] = colour
-
-
-def write_png(picture, name, scale=1):
-    rows = [[px for px in row for _ in range(scale)] for row in picture for _ in range(scale)]
-    height, width = len(rows), len(rows[0])
-    raw = bytearray()
-    for row in rows:
-        raw.append(0)  # no filter
-        for pixel in row:
-            if pixel == ".":
-                raw += bytes((0, 0, 0, 0))
-            else:
-                raw += bytes(PALETTE[pixel]) + b"\xff"
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
-    (OUT / name).write_bytes(png)
 
 
 # --- The application icon: a red N with a small arrow pointing down to a
@@ -227,14 +182,14 @@ def view_file():
 
 
 def main():
-    write_png(icon_16(), "ravo_16.png")
-    write_png(icon_32(), "ravo_32.png")
+    write_png(icon_16(), "ravo_16.png", alpha=True)
+    write_png(icon_32(), "ravo_32.png", alpha=True)
     # The 48 pixel size keeps the small icon's look, each pixel tripled.
-    write_png(icon_16(), "ravo_48.png", scale=3)
-    write_png(folder_with([(PLUS, 12, 0)]), "add_files.png")
-    write_png(folder_with([(BAR, 12, 2)]), "remove_current.png")
-    write_png(folder_with([(BAR, 12, 0), (BAR, 12, 4)]), "remove_all.png")
-    write_png(view_file(), "view_file.png")
+    write_png(icon_16(), "ravo_48.png", scale=3, alpha=True)
+    write_png(folder_with([(PLUS, 12, 0)]), "add_files.png", alpha=True)
+    write_png(folder_with([(BAR, 12, 2)]), "remove_current.png", alpha=True)
+    write_png(folder_with([(BAR, 12, 0), (BAR, 12, 4)]), "remove_all.png", alpha=True)
+    write_png(view_file(), "view_file.png", alpha=True)
 
 
 if __name__ == "__main__":
