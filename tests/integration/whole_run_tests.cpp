@@ -1,0 +1,247 @@
+// Whole runs as a person makes them: files chosen in the file dialog, strings
+// typed, the run button, the backup choice in the dialog, continue. What the
+// log says, what happened to the files and their backups, and the state the
+// windows are left in.
+#include "tests/integration/whole_run_fixture.h"
+
+namespace ravo::testing {
+namespace {
+
+enum class Backup { None, IntoBackupFolder, IntoFilesFolder };
+
+struct FileText {
+    const char* name;
+    QByteArray content;
+};
+
+struct RunCase {
+    const char* rule;
+    std::vector<FileText> before;
+    // One use of the file dialog per entry, names relative to the folder.
+    std::vector<QStringList> adds;
+    std::array<QString, 8> fields;
+    Backup backup;
+    // {F} is the files' folder as listed, {B} the backup folder.
+    QStringList log;
+    std::vector<FileText> after;
+    // The backup folder's whole content afterwards.
+    std::vector<FileText> backups;
+    bool barShown;
+};
+
+void PrintTo(const RunCase& c, std::ostream* out)
+{
+    *out << c.rule;
+}
+
+const RunCase kRunCases[] = {
+    {"WithoutBackupEveryUsedPairRewritesEveryFile",
+     {{"a.txt", "foo one\r\nno match\nfoo foo\r\n"}, {"d e.txt", "zelený foo\r\n"}},
+     {{"a.txt", "d e.txt"}},
+     {"foo", "", "zelený", "", "bar", "unused", "žlutý", "unused too"},
+     Backup::None,
+     {"Nezálohuji soubory.", "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/d e.txt",
+      "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/d e.txt"},
+     {{"a.txt", "bar one\r\nno match\r\nbar foo\r\n"}, {"d e.txt", "žlutý bar\r\n"}},
+     {},
+     true},
+    {"BackupCopiesTheFilesAsTheyWereBeforeTheyChange",
+     {{"a.txt", "foo\r\n"}, {"b.txt", "a foo b\nlast line without its end"}},
+     {{"a.txt", "b.txt"}},
+     {"foo", "", "", "", "bar", "", "", ""},
+     Backup::IntoBackupFolder,
+     {"{B}", "Zálohuji soubor {F}/a.txt DO {B}/a.txt", "Zálohuji soubor {F}/b.txt DO {B}/b.txt",
+      "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/b.txt"},
+     {{"a.txt", "bar\r\n"}, {"b.txt", "a bar b\r\nlast line without its end\r\n"}},
+     {{"a.txt", "foo\r\n"}, {"b.txt", "a foo b\nlast line without its end"}},
+     true},
+    {"BackupIntoTheFilesOwnFolderFailsForEachButTheFilesStillChange",
+     {{"a.txt", "foo\r\n"}, {"c.txt", "x foo\r\n"}},
+     {{"a.txt", "c.txt"}},
+     {"foo", "", "", "", "bar", "", "", ""},
+     Backup::IntoFilesFolder,
+     {"{B}", "Nelze zálohovat soubor {F}/a.txt DO {B}/a.txt", "Nelze zálohovat soubor {F}/c.txt DO {B}/c.txt",
+      "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/c.txt"},
+     {{"a.txt", "bar\r\n"}, {"c.txt", "x bar\r\n"}},
+     {},
+     true},
+    {"OfTwoFilesWithOneNameOnlyTheFirstIsBackedUp",
+     {{"x/a.txt", "foo x\r\n"}, {"y/a.txt", "foo y\r\n"}},
+     {{"x/a.txt"}, {"y/a.txt"}},
+     {"foo", "", "", "", "bar", "", "", ""},
+     Backup::IntoBackupFolder,
+     {"{B}", "Zálohuji soubor {F}/x/a.txt DO {B}/a.txt", "Nelze zálohovat soubor {F}/y/a.txt DO {B}/a.txt",
+      "Modifikuji soubor {F}/x/a.txt", "Modifikuji soubor {F}/y/a.txt"},
+     {{"x/a.txt", "bar x\r\n"}, {"y/a.txt", "bar y\r\n"}},
+     {{"a.txt", "foo x\r\n"}},
+     true},
+    {"AFileListedTwiceIsBackedUpOnceAndChangedTwicePerPair",
+     {{"a.txt", "x\r\n"}},
+     {{"a.txt"}, {"a.txt"}},
+     {"x", "", "", "", "xx", "", "", ""},
+     Backup::IntoBackupFolder,
+     {"{B}", "Zálohuji soubor {F}/a.txt DO {B}/a.txt", "Nelze zálohovat soubor {F}/a.txt DO {B}/a.txt",
+      "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/a.txt"},
+     {{"a.txt", "xxx\r\n"}},
+     {{"a.txt", "x\r\n"}},
+     true},
+    {"AllOriginalsEmptyOnlyBacksUp",
+     {{"a.txt", "foo\n"}},
+     {{"a.txt"}},
+     {"", "", "", "", "bar", "bar", "bar", "bar"},
+     Backup::IntoBackupFolder,
+     {"{B}", "Zálohuji soubor {F}/a.txt DO {B}/a.txt"},
+     {{"a.txt", "foo\n"}},
+     {{"a.txt", "foo\n"}},
+     false},
+    {"AllOriginalsEmptyWithoutBackupOnlySaysSo",
+     {{"a.txt", "foo\n"}},
+     {{"a.txt"}},
+     {"", "", "", "", "", "", "", ""},
+     Backup::None,
+     {"Nezálohuji soubory."},
+     {{"a.txt", "foo\n"}},
+     {},
+     false},
+};
+
+class RunCases : public WholeRun, public ::testing::WithParamInterface<RunCase> {
+protected:
+    QString Expand(QString line, const QString& backupFolder) const
+    {
+        return line.replace(QStringLiteral("{F}"), Folder()).replace(QStringLiteral("{B}"), backupFolder);
+    }
+};
+
+TEST_P(RunCases, LogFilesAndBackupsAfterTheRun)
+{
+    const RunCase& c = GetParam();
+    for (const FileText& file : c.before)
+        Write(QString::fromUtf8(file.name), file.content);
+    for (const QStringList& names : c.adds)
+        AddWithTool(names);
+    TypeFields(c.fields);
+
+    StartRun();
+    const QString backupFolder = c.backup == Backup::IntoFilesFolder ? SystemFolder() : BackupFolder();
+    if (c.backup != Backup::None)
+        TickAndChoose(backupFolder);
+    Continue();
+
+    QStringList log;
+    for (const QString& line : c.log)
+        log << Expand(line, backupFolder);
+    EXPECT_EQ(LogLines(), log);
+    for (const FileText& file : c.after)
+        EXPECT_EQ(Read(QString::fromUtf8(file.name)), file.content) << file.name;
+    QStringList backupNames;
+    for (const FileText& file : c.backups) {
+        backupNames << QString::fromUtf8(file.name);
+        EXPECT_EQ(Read(QString::fromLatin1(kBackupFolder) + u'/' + QString::fromUtf8(file.name)), file.content)
+            << "backup of " << file.name;
+    }
+    EXPECT_EQ(FilesBelow(QString::fromLatin1(kBackupFolder)), backupNames);
+    EXPECT_TRUE(FilesBelow(QStringLiteral(".")).filter(QStringLiteral(".TMP")).isEmpty()) << "no temporary file left";
+
+    EXPECT_EQ(barShows_.shows > 0, c.barShown);
+    EXPECT_FALSE(Bar()->isVisible()) << "the bar is hidden at the end";
+    EXPECT_TRUE(boxes_.seen.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeRun, RunCases, ::testing::ValuesIn(kRunCases),
+                         [](const ::testing::TestParamInfo<RunCase>& info) { return info.param.rule; });
+
+TEST_F(WholeRun, ASecondRunIntoTheSameFolderKeepsTheFirstBackups)
+{
+    Write(QStringLiteral("a.txt"), "foo 1\r\n");
+    AddWithTool({"a.txt"});
+    TypeFields({"foo", "", "", "", "bar", "", "", ""});
+    StartRun();
+    TickAndChoose(BackupFolder());
+    Continue();
+    ASSERT_EQ(Read(QStringLiteral("a.txt")), "bar 1\r\n");
+
+    // The chooser still shows the backup folder: ticking is enough.
+    TypeFields({"bar", "", "", "", "baz", "", "", ""});
+    StartRun();
+    Tick();
+    Continue();
+
+    const QString b = BackupFolder();
+    const QString f = Folder();
+    EXPECT_EQ(LogLines(), (QStringList{b, "Nelze zálohovat soubor " + f + "/a.txt DO " + b + "/a.txt",
+                                       "Modifikuji soubor " + f + "/a.txt"}));
+    EXPECT_EQ(Read(QStringLiteral("zaloha/a.txt")), "foo 1\r\n");
+    EXPECT_EQ(Read(QStringLiteral("a.txt")), "baz 1\r\n");
+    EXPECT_TRUE(boxes_.seen.empty());
+}
+
+// A listed file deleted after it was listed: the run stops at it with the
+// error box; what came before stays done, nothing after it is touched, and
+// the main window works on as before.
+TEST_F(WholeRun, AMissingFileEndsTheRunInTheErrorBoxAndTheWindowWorksOn)
+{
+    Write(QStringLiteral("a.txt"), "foo foo\r\n");
+    Write(QStringLiteral("b.txt"), "foo b\r\n");
+    Write(QStringLiteral("c.txt"), "foo c\n");
+    AddWithTool({"a.txt", "b.txt", "c.txt"});
+    TypeFields({"foo", "bar", "", "", "bar", "baz", "", ""});
+    ASSERT_TRUE(QFile::remove(folder_.filePath(QStringLiteral("b.txt"))));
+
+    StartRun();
+    // Without waiting for the focus: the box comes up before the main
+    // window's activation is processed, and it takes that activation.
+    Press("Button1");
+
+    EXPECT_EQ(boxes_.seen, (std::vector<SeenBox>{{QStringLiteral("RAVO"), QStringLiteral("File not found."), true}}));
+    EXPECT_EQ(LogLines(), (QStringList{"Nezálohuji soubory.", "Modifikuji soubor " + Folder() + "/a.txt"}));
+    EXPECT_EQ(Read(QStringLiteral("a.txt")), "bar foo\r\n") << "the second pair never ran";
+    EXPECT_EQ(Read(QStringLiteral("c.txt")), "foo c\n");
+    EXPECT_EQ(FilesBelow(QStringLiteral(".")), (QStringList{"a.txt", "c.txt", "d e.txt"}));
+    EXPECT_TRUE(Bar()->isVisible()) << "the bar stays as the failed pass left it";
+    EXPECT_TRUE(form_->isEnabled());
+    EXPECT_FALSE(form2_->isVisible());
+
+    boxes_.seen.clear();
+    Write(QStringLiteral("b.txt"), "foo b\r\n");
+    StartRun();
+    Continue();
+
+    const QString f = Folder();
+    EXPECT_TRUE(boxes_.seen.empty());
+    EXPECT_EQ(LogLines(), (QStringList{"Nezálohuji soubory.", "Modifikuji soubor " + f + "/a.txt",
+                                       "Modifikuji soubor " + f + "/b.txt", "Modifikuji soubor " + f + "/c.txt",
+                                       "Modifikuji soubor " + f + "/a.txt", "Modifikuji soubor " + f + "/b.txt",
+                                       "Modifikuji soubor " + f + "/c.txt"}));
+    EXPECT_EQ(Read(QStringLiteral("a.txt")), "baz bar\r\n");
+    EXPECT_EQ(Read(QStringLiteral("b.txt")), "baz b\r\n");
+    EXPECT_EQ(Read(QStringLiteral("c.txt")), "baz c\r\n");
+    EXPECT_FALSE(Bar()->isVisible());
+}
+
+TEST_F(WholeRun, CancelLeavesLogListAndFilesAsTheyWere)
+{
+    Write(QStringLiteral("a.txt"), "foo\n");
+    AddWithTool({"a.txt", "d e.txt"});
+    TypeFields({"foo", "", "", "", "bar", "", "", ""});
+    StartRun();
+    Continue();
+    const QStringList log = LogLines();
+    const QStringList listed = Items();
+    const QByteArray content = Read(QStringLiteral("a.txt"));
+    ASSERT_EQ(content, "bar\r\n");
+
+    TypeFields({"bar", "", "", "", "baz", "", "", ""});
+    StartRun();
+    TickAndChoose(BackupFolder());
+    Cancel();
+
+    EXPECT_EQ(LogLines(), log);
+    EXPECT_EQ(Items(), listed);
+    EXPECT_EQ(Read(QStringLiteral("a.txt")), content);
+    EXPECT_TRUE(FilesBelow(QString::fromLatin1(kBackupFolder)).isEmpty());
+    EXPECT_TRUE(boxes_.seen.empty());
+}
+
+} // namespace
+} // namespace ravo::testing
