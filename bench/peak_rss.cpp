@@ -4,8 +4,8 @@
 //
 //   ravo_peak_rss COMMAND [ARG]...
 //
-// Prints "<seconds> <peak RSS in KiB>" on standard error and exits with the
-// command's status.
+// Prints "<wall seconds> <peak RSS in KiB> <user+system CPU seconds>" on
+// standard error and exits with the command's status.
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
@@ -36,6 +36,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::fprintf(stderr, "%.6f %ld\n", elapsed.count(), usage.ru_maxrss);
+    const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    std::fprintf(stderr, "%.6f %ld %.6f\n", elapsed.count(), usage.ru_maxrss, cpu);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }

@@ -51,7 +51,8 @@ make_corpus() {
     }' "$folder" "$count" "$size"
 }
 
-# Runs one tool over a fresh copy of CORPUS; prints "seconds peak-KiB".
+# Runs one tool over a fresh copy of CORPUS; prints "wall-seconds peak-KiB
+# cpu-seconds".
 time_tool() {
   local tool="$1" corpus="$2"
   local copy="$work/copy"
@@ -71,21 +72,29 @@ time_tool() {
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
+# Medians of wall-clock and of CPU time (user + system) per tool; the CPU
+# figures are steadier on a machine that others are using.
 bench_shape() {
   local label="$1" corpus="$2"
-  local -A times=()
-  local rep tool
+  local -A wall=() cpu=()
+  local rep tool line
   for ((rep = 1; rep <= reps; rep++)); do
     for tool in driver sed perl; do
-      times[$tool]+="$(time_tool "$tool" "$corpus" | cut -d' ' -f1)"$'\n'
+      line="$(time_tool "$tool" "$corpus")"
+      wall[$tool]+="$(cut -d' ' -f1 <<<"$line")"$'\n'
+      cpu[$tool]+="$(cut -d' ' -f3 <<<"$line")"$'\n'
     done
   done
-  local d s p
-  d="$(printf '%s' "${times[driver]}" | median)"
-  s="$(printf '%s' "${times[sed]}" | median)"
-  p="$(printf '%s' "${times[perl]}" | median)"
-  printf '%-28s driver %8.3f s   sed %8.3f s   perl %8.3f s   driver/sed %5.2f\n' \
-    "$label" "$d" "$s" "$p" "$(awk -v a="$d" -v b="$s" 'BEGIN { print a / b }')"
+  local kind d s p
+  for kind in wall cpu; do
+    local -n times="$kind"
+    d="$(printf '%s' "${times[driver]}" | median)"
+    s="$(printf '%s' "${times[sed]}" | median)"
+    p="$(printf '%s' "${times[perl]}" | median)"
+    printf '%-22s %-4s  driver %7.3f s   sed %7.3f s   perl %7.3f s   driver/sed %5.2f\n' \
+      "$label" "$kind" "$d" "$s" "$p" "$(awk -v a="$d" -v b="$s" 'BEGIN { print a / b }')"
+    unset -n times
+  done
 }
 
 echo "== making corpora in $work"
@@ -99,7 +108,7 @@ echo "== $reps repetitions, medians"
 bench_shape "4000 files of 6 KiB" "$work/small"
 bench_shape "4 files of 24 MiB" "$work/large"
 
-read -r seconds peak < <(time_tool driver "$work/line")
+read -r seconds peak _ < <(time_tool driver "$work/line")
 size_kib=$(( $(stat -c %s "$work/line/one.txt") / 1024 ))
-printf '%-28s driver %8.3f s   peak RSS %d KiB (%.2f x the file; budget 4 x)\n' \
+printf '%-22s       driver %7.3f s   peak RSS %d KiB (%.2f x the file; budget 4 x)\n' \
   "one line of 64 MiB" "$seconds" "$peak" "$(awk -v a="$peak" -v b="$size_kib" 'BEGIN { print a / b }')"

@@ -2,6 +2,7 @@
 // the platform failures it reports.
 #include <climits>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "engine/in_out_error.h"
 #include "engine/text_line_file.h"
@@ -334,6 +335,30 @@ TEST_F(TextLineFileTest, FailedDrainAtCloseKeepsFileOpenUntilClosedAgain)
     writer.CloseLineFile();
     EXPECT_EQ(PendingIoResult, 0);
     EXPECT_EQ(writer.CurrentMode(), TextLineFile::Mode::Closed);
+}
+
+// In a child process whose standard input is a pipe holding two lines.
+void ReadStandardInput()
+{
+    int ends[2];
+    if (::pipe(ends) != 0 || ::write(ends[1], "one\ntwo", 7) != 7 || ::close(ends[1]) != 0 ||
+        ::dup2(ends[0], STDIN_FILENO) < 0)
+        std::_Exit(10);
+    TextLineFile reader;
+    reader.BindName("");
+    reader.OpenForReading();
+    std::string lines;
+    for (std::string line; !reader.AtEnd(); lines += line + "|") {
+        reader.ReadLineText(line);
+        reader.SkipLineBreak();
+    }
+    reader.CloseLineFile();
+    std::_Exit(lines == "one|two|" && PendingIoResult == 0 ? 0 : 11);
+}
+
+TEST_F(TextLineFileTest, EmptyNameReadsStandardInput)
+{
+    EXPECT_EXIT(ReadStandardInput(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(TextLineFileTest, RebindingAndDestroyingLeaveNoDescriptorOpen)
