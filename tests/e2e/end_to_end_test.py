@@ -167,44 +167,92 @@ def settled_capture(window, path=None):
     return previous
 
 
-def send_close_box(window):
-    """The WM_DELETE_WINDOW message a window manager sends for the close box."""
-    x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
 
-    class ClientMessage(ctypes.Structure):
-        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                    ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                    ("data", ctypes.c_long * 5)]
 
-    class XEvent(ctypes.Union):
-        _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+class XEvent(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
 
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.POINTER(XEvent)]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
 
-    display = x11.XOpenDisplay(None)
-    if not display:
-        raise Failure("cannot open the X display to send the close message")
-    try:
+class XConnection:
+    """The test's own connection to the X server, open for the whole run.
+
+    It puts the typed non-ASCII characters on spare keys before the program
+    starts. Otherwise xdotool binds each such character to a spare key just
+    for its keystroke, and a program busy elsewhere may read the key after
+    the binding is gone and lose the character. Holding the connection also
+    keeps the server from resetting the keyboard when its last other client
+    goes.
+    """
+
+    def __init__(self):
+        x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XFlush.argtypes = [ctypes.c_void_p]
+        x11.XFree.argtypes = [ctypes.c_void_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                   ctypes.POINTER(XEvent)]
+        x11.XDisplayKeycodes.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                         ctypes.POINTER(ctypes.c_int)]
+        x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
+        x11.XGetKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int,
+                                            ctypes.POINTER(ctypes.c_int)]
+        x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                               ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
+        self.x11 = x11
+        self.display = x11.XOpenDisplay(None)
+        if not self.display:
+            raise Failure("cannot open the X display")
+
+    def close(self):
+        self.x11.XCloseDisplay(self.display)
+
+    def spare_keycodes(self):
+        lowest, highest = ctypes.c_int(), ctypes.c_int()
+        self.x11.XDisplayKeycodes(self.display, ctypes.byref(lowest), ctypes.byref(highest))
+        per_key = ctypes.c_int()
+        count = highest.value - lowest.value + 1
+        table = self.x11.XGetKeyboardMapping(self.display, lowest.value, count, ctypes.byref(per_key))
+        try:
+            # Keycode 8 is left alone: some clients never read it.
+            return [lowest.value + key for key in range(count)
+                    if lowest.value + key > 8
+                    and not any(table[key * per_key.value + level] for level in range(per_key.value))]
+        finally:
+            self.x11.XFree(table)
+
+    def map_characters(self, text):
+        wanted = sorted({c for c in text if ord(c) > 127})
+        spare = self.spare_keycodes()
+        if len(spare) < len(wanted):
+            raise Failure(f"only {len(spare)} spare keys for {len(wanted)} characters")
+        for keycode, character in zip(spare, wanted):
+            # Unicode keysyms: 0x1000000 plus the code point.
+            keysym = (ctypes.c_ulong * 1)(0x1000000 + ord(character))
+            self.x11.XChangeKeyboardMapping(self.display, keycode, 1, keysym, 1)
+        self.x11.XSync(self.display, 0)
+
+    def send_close_box(self, window):
+        """The WM_DELETE_WINDOW message a window manager sends for the close box."""
         event = XEvent()
         event.xclient.type = 33  # ClientMessage
         event.xclient.window = int(window)
-        event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+        event.xclient.message_type = self.x11.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
         event.xclient.format = 32
-        event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+        event.xclient.data[0] = self.x11.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
         event.xclient.data[1] = 0  # CurrentTime
-        if not x11.XSendEvent(display, event.xclient.window, 0, 0, ctypes.byref(event)):
+        if not self.x11.XSendEvent(self.display, event.xclient.window, 0, 0, ctypes.byref(event)):
             raise Failure("the close message could not be sent")
-        x11.XFlush(display)
-    finally:
-        x11.XCloseDisplay(display)
+        self.x11.XFlush(self.display)
 
 
 # ------------------------------------------------------------ the fields
@@ -262,8 +310,8 @@ def current_folder(pid):
         return None
 
 
-def add_files(main):
-    focus(main)
+def add_files(window):
+    focus(window)
     keys("ctrl+o")
     dialog = wait_for_window(OPEN_TITLE, "the open-file dialog after Ctrl+O")
     focus(dialog)
@@ -273,12 +321,12 @@ def add_files(main):
     wait_until_gone(OPEN_TITLE, f"the open-file dialog to accept {names}")
 
 
-def type_pairs(main):
-    focus(main)
-    settled_capture(main)
-    fields = string_field_centres(main)
+def type_pairs(window):
+    focus(window)
+    settled_capture(window)
+    fields = string_field_centres(window)
     # Tab runs through the four Originals first, then the Replacements.
-    click(main, *fields[0])
+    click(window, *fields[0])
     type_text(PAIRS[0][0])
     keys("Tab")
     type_text(PAIRS[1][0])
@@ -288,8 +336,8 @@ def type_pairs(main):
     type_text(PAIRS[1][1])
 
 
-def choose_backup_and_continue(program, main, folder, artefacts):
-    click(main, *run_button_centre(main))
+def choose_backup_and_continue(program, window, folder, artefacts):
+    click(window, *run_button_centre(window))
     dialog = wait_for_window(BACKUP_TITLE, "the backup-and-run dialog after the run button")
     focus(dialog)
     keys("alt+z")
@@ -345,11 +393,11 @@ def check_results(folder):
         raise Failure("the files on disk are not as expected:\n  " + "\n  ".join(problems))
 
 
-def close_program(program, main):
+def close_program(x, program, window):
     others = [title for title in (OPEN_TITLE, BACKUP_TITLE, "RAVO") if visible_windows(title)]
     if others:
         raise Failure(f"windows still open after the run: {others}")
-    send_close_box(main)
+    x.send_close_box(window)
     wait_for("the program to end after its close box", lambda: program.poll() is not None)
     if program.returncode != 0:
         raise Failure(f"the program ended with status {program.returncode}")
@@ -367,10 +415,12 @@ def program_environment(home):
 
 
 def end_to_end(program_path, artefacts):
+    x = XConnection()
     base = os.path.realpath(tempfile.mkdtemp(prefix="ravo-e2e-"))
     folder = os.path.join(base, "soubory")
     program = None
     try:
+        x.map_characters("".join(original + replacement for original, replacement in PAIRS))
         os.mkdir(folder)
         os.mkdir(os.path.join(base, "home"))
         make_folder(folder)
@@ -378,18 +428,18 @@ def end_to_end(program_path, artefacts):
         with open(os.path.join(artefacts, "ravo.log"), "wb") as log:
             program = subprocess.Popen([program_path], cwd=folder, env=environment,
                                        stdout=log, stderr=subprocess.STDOUT)
-        main = wait_for_window(MAIN_TITLE, "the main window")
-        add_files(main)
-        type_pairs(main)
-        settled_capture(main, os.path.join(artefacts, "main-before-run.png"))
-        choose_backup_and_continue(program, main, folder, artefacts)
+        window = wait_for_window(MAIN_TITLE, "the main window")
+        add_files(window)
+        type_pairs(window)
+        settled_capture(window, os.path.join(artefacts, "main-before-run.png"))
+        choose_backup_and_continue(program, window, folder, artefacts)
         try:
             wait_for("the run to rewrite the listed files", lambda: run_finished(folder))
         except Failure:
-            pass  # check_results names what is wrong
-        settled_capture(main, os.path.join(artefacts, "main.png"))
+            pass  # the check below says what is wrong
+        settled_capture(window, os.path.join(artefacts, "main.png"))
         check_results(folder)
-        close_program(program, main)
+        close_program(x, program, window)
     except Exception:
         try:
             with open(os.path.join(artefacts, "failure.png"), "wb") as picture:
@@ -401,6 +451,7 @@ def end_to_end(program_path, artefacts):
         if program is not None and program.poll() is None:
             program.kill()
             program.wait()
+        x.close()
         shutil.rmtree(base, ignore_errors=True)
 
 
