@@ -451,12 +451,16 @@ def end_to_end(program_path, artefacts):
         if program is not None and program.poll() is None:
             program.kill()
             program.wait()
-        x.close()
         shutil.rmtree(base, ignore_errors=True)
+        # Last: with the X server already gone, Xlib ends the process here.
+        x.close()
 
 
 def stop_on_signal(number, _frame):
-    raise SystemExit(f"FAIL: stopped by signal {number}")
+    # Said at once: the X server may be going too, and then so does this process.
+    print(f"FAIL: stopped by signal {number} (the test took too long or was cancelled)",
+          file=sys.stderr, flush=True)
+    raise SystemExit(1)
 
 
 def main(arguments):
