@@ -44,8 +44,10 @@ PAIRS = [("alpha", "gamma"), ("gamma", "žluťoučký kůň")]
 FINAL = "žluťoučký kůň".encode()
 
 # name, listed, content before the run, content expected after it. Pair 2
-# sees what pair 1 wrote; only the first occurrence in a line changes; every
-# line ends in CR LF afterwards, also a last line that had no line end.
+# sees what pair 1 wrote; only the first occurrence in a line changes, case
+# counts, and a line that is just the search text becomes just the
+# replacement; every line ends in CR LF afterwards, also a last line that had
+# no line end. The unlisted file stays as it was and is not backed up.
 FILES = [
     ("a.txt", True,
      b"alpha beta alpha\nnothing here\nalpha\ngamma alpha\n",
