@@ -11,4 +11,5 @@ gtest_discover_tests(main_window_tests DISCOVERY_MODE PRE_TEST)
 # the window is closed.
 add_test(NAME ravo_smoke
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/smoke_test.sh $<TARGET_FILE:ravo>)
-set_tests_properties(ravo_smoke PROPERTIES TIMEOUT 90)
+# xvfb-run -a picks a free display racily: one real-display test at a time.
+set_tests_properties(ravo_smoke PROPERTIES TIMEOUT 90 RESOURCE_LOCK x_display)
