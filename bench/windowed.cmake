@@ -1,1 +1,5 @@
-# The windowed run benchmark.
+# The windowed run benchmark: a whole run through the real windows, offscreen,
+# timed from pressing continue to the end (run_windowed_bench.sh).
+add_executable(ravo_windowed_run windowed_run.cpp)
+target_link_libraries(ravo_windowed_run PRIVATE
+  ravo_main_window ravo_backup ravo_help ravo_dialogs ravo_resources ravo_options)
