@@ -21,6 +21,8 @@ public:
     explicit RunProgressBar(QWidget* parent = nullptr);
     int step() const { return step_; }
     void setStep(int step) { step_ = step; }
+    // The value, shown at the next repaint rather than at once.
+    void setValueWithoutRepaint(int value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,8 +47,13 @@ public:
     void AppendLine(const std::string& line) override;
 
 private:
+    // Brings the view up to the text: scroll range, caret after the last
+    // line, scrolled to it.
+    void CatchUp();
+
     QPlainTextEdit& memo_;
     PaintThrottle& throttle_;
+    bool catchUpPending_ = false;
 };
 
 class BarProgress : public ProgressIndicator {
