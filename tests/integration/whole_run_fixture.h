@@ -80,16 +80,19 @@ private:
     QTimer poll_;
 };
 
-// Counts the times a widget is shown.
+// Counts the times a widget is shown, and painted.
 class ShowCount : public QObject {
 public:
     int shows = 0;
+    int paints = 0;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Show)
             ++shows;
+        else if (event->type() == QEvent::Paint)
+            ++paints;
         return false;
     }
 };

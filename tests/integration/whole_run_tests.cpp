@@ -4,6 +4,10 @@
 // windows are left in.
 #include "tests/integration/whole_run_fixture.h"
 
+#include <QScrollBar>
+
+#include "app/run_views.h"
+
 namespace ravo::testing {
 namespace {
 
@@ -216,6 +220,49 @@ TEST_F(WholeRun, AMissingFileEndsTheRunInTheErrorBoxAndTheWindowWorksOn)
     EXPECT_EQ(Read(QStringLiteral("a.txt")), "baz bar\r\n");
     EXPECT_EQ(Read(QStringLiteral("b.txt")), "baz b\r\n");
     EXPECT_EQ(Read(QStringLiteral("c.txt")), "baz c\r\n");
+    EXPECT_FALSE(Bar()->isVisible());
+}
+
+// The run processes no events: the bar and the log repaint on their own, on a
+// clock of about thirty frames a second, and once the run is over the log
+// shows its last line.
+TEST_F(WholeRun, ALongRunRepaintsOnItsOwnClockAndEndsShowingTheLastLine)
+{
+    constexpr int kFiles = 300;
+    QStringList names;
+    for (int n = 0; n < kFiles; ++n) {
+        names << QStringLiteral("f%1.txt").arg(n, 3, 10, QLatin1Char('0'));
+        Write(names.last(), "foo\r\n");
+    }
+    AddWithTool(names);
+    ASSERT_EQ(List()->count(), kFiles);
+    TypeFields({"foo", "", "", "", "bar", "", "", ""});
+    StartRun();
+
+    auto* memo = Child<QPlainTextEdit>(QStringLiteral("Memo3"));
+    ShowCount logPaints;
+    memo->viewport()->installEventFilter(&logPaints);
+    barShows_.paints = 0;
+    QElapsedTimer clock;
+    clock.start();
+    Press("Button1");
+    const qint64 elapsedMs = clock.elapsed();
+    const int barPaints = barShows_.paints;
+    const int memoPaints = logPaints.paints;
+
+    // One frame per interval, the first at once, and the bar's when it appears.
+    const qint64 frames = elapsedMs / PaintThrottle::kIntervalMs + 2;
+    EXPECT_LE(barPaints, frames + 1) << elapsedMs << " ms";
+    EXPECT_LE(memoPaints, frames) << elapsedMs << " ms";
+    EXPECT_GE(memoPaints, 1) << "the log repainted during the run";
+    EXPECT_EQ(LogLines().size(), kFiles + 1);
+
+    ASSERT_TRUE(WaitFor([&] { return memo->viewport()->rect().contains(memo->cursorRect()); }))
+        << "the last line comes into view";
+    EXPECT_TRUE(memo->textCursor().atEnd());
+    QScrollBar* scroll = memo->verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), scroll->maximum());
     EXPECT_FALSE(Bar()->isVisible());
 }
 
