@@ -21,6 +21,7 @@
 
 #include <stdexcept>
 
+#include "app/dialogs/error_display.h"
 #include "app/dialogs/open_dialog.h"
 #include "app/run_views.h"
 #include "app/shortcut_router.h"
@@ -113,6 +114,7 @@ TForm1::TForm1()
 {
     InitResources();
     setObjectName(QStringLiteral("Form1"));
+    ClaimMainForm(this);
     setWindowTitle(kCaption);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     createControls();

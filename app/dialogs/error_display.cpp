@@ -7,6 +7,7 @@
 #include "engine/exception.h"
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 
@@ -18,6 +19,12 @@ QString& TitleStorage()
 {
     static QString title = QStringLiteral("RAVO");
     return title;
+}
+
+QPointer<QWidget>& MainFormStorage()
+{
+    static QPointer<QWidget> form;
+    return form;
 }
 
 // The standard box, centred on the monitor the user works on rather than
@@ -70,6 +77,17 @@ QString ApplicationTitle()
 void SetApplicationTitle(const QString& title)
 {
     TitleStorage() = title;
+}
+
+QWidget* MainForm()
+{
+    return MainFormStorage();
+}
+
+void ClaimMainForm(QWidget* form)
+{
+    if (!MainFormStorage())
+        MainFormStorage() = form;
 }
 
 void ReportUnhandledError(const std::exception& error)

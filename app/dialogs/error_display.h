@@ -18,6 +18,12 @@ namespace ravo {
 QString ApplicationTitle();
 void SetApplicationTitle(const QString& title);
 
+// The application's main form: the first one to claim it while none lives.
+// A box hands the activation back to it when the window that was active
+// before the box has gone out of sight meanwhile.
+QWidget* MainForm();
+void ClaimMainForm(QWidget* form);
+
 // Shows the error unless it is of the silent abort kind.
 void ReportUnhandledError(const std::exception& error);
 // The error box: the message with the full-stop rule, the application's

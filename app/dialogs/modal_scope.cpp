@@ -1,6 +1,8 @@
 // Saving and restoring the user's place around a modal box.
 #include "app/dialogs/modal_scope.h"
 
+#include "app/dialogs/error_display.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -34,8 +36,13 @@ ModalScope::~ModalScope()
     const QCursor* top = QGuiApplication::overrideCursor();
     if (arrowPushed_ && top && top->shape() == Qt::ArrowCursor)
         QGuiApplication::restoreOverrideCursor();
-    if (activeWindow_ && activeWindow_->isVisible())
-        activeWindow_->activateWindow();
+    // A run hides its dialog and asks for the main form's activation, but
+    // processes no events before an error box comes up: the window the box
+    // found active is then already out of sight.
+    QWidget* back = activeWindow_ && activeWindow_->isVisible() ? activeWindow_.data() : MainForm();
+    if (back && back->isVisible()) {
+        back->activateWindow();
+    }
     if (focusWidget_ && focusWidget_->isVisible())
         focusWidget_->setFocus(Qt::OtherFocusReason);
 }

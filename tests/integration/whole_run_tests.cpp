@@ -205,6 +205,7 @@ TEST_F(WholeRun, AMissingFileEndsTheRunInTheErrorBoxAndTheWindowWorksOn)
     EXPECT_TRUE(Bar()->isVisible()) << "the bar stays as the failed pass left it";
     EXPECT_TRUE(form_->isEnabled());
     EXPECT_FALSE(form2_->isVisible());
+    EXPECT_TRUE(WaitFor([this] { return form_->isActiveWindow(); })) << "the box hands the activation back";
 
     boxes_.seen.clear();
     Write(QStringLiteral("b.txt"), "foo b\r\n");
