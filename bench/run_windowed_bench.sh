@@ -24,12 +24,9 @@ driver="$build/bench/ravo_driver"
 windowed="$build/bench/ravo_windowed_run"
 timer="$build/bench/ravo_peak_rss"
 
-# Both benchmarks time the same kind of files: take the other one's maker.
-eval "$(sed -n '/^make_corpus() {$/,/^}$/p' "$root/bench/run_bench.sh")"
-if ! declare -F make_corpus >/dev/null; then
-  echo "run_windowed_bench.sh: no make_corpus in bench/run_bench.sh" >&2
-  exit 2
-fi
+# Both benchmarks time the same kind of files.
+# shellcheck source=bench/corpus.sh
+source "$root/bench/corpus.sh"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/ravo-windowed-bench-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
