@@ -31,16 +31,6 @@ public:
     }
 };
 
-// Nobody watches the progress of a headless run.
-class NoProgress : public ravo::ProgressIndicator {
-public:
-    void SetMinimum(int) override {}
-    void SetMaximum(int) override {}
-    void SetStep(int) override {}
-    void SetPosition(int) override {}
-    void SetVisible(bool) override {}
-};
-
 struct Options {
     ravo::StringPair pairs[kPairCount];
     int pairCount = 0;
@@ -92,7 +82,7 @@ int ParseArguments(int argc, char** argv, Options& options)
 void Run(const Options& options)
 {
     StandardOutputLog log;
-    NoProgress progress;
+    ravo::NoProgress progress;
     if (options.backup)
         ravo::BackupListedFiles(options.backupFolder, options.files, log);
     else

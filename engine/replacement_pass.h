@@ -28,6 +28,16 @@ public:
     virtual void SetVisible(bool visible) = 0;
 };
 
+// The progress of a run that no window shows.
+class NoProgress : public ProgressIndicator {
+public:
+    void SetMinimum(int) override {}
+    void SetMaximum(int) override {}
+    void SetStep(int) override {}
+    void SetPosition(int) override {}
+    void SetVisible(bool) override {}
+};
+
 // One Original/Replacement pair as bytes. An empty search text leaves the
 // pair unused.
 struct StringPair {

@@ -59,15 +59,6 @@ public:
     void AppendLine(const std::string&) override {}
 };
 
-class NullProgress : public ProgressIndicator {
-public:
-    void SetMinimum(int) override {}
-    void SetMaximum(int) override {}
-    void SetStep(int) override {}
-    void SetPosition(int) override {}
-    void SetVisible(bool) override {}
-};
-
 // Few distinct bytes, so that breaks, end marks and matches are frequent.
 std::string RandomBytes(std::mt19937& random, std::size_t length, bool withBreaks)
 {
@@ -89,7 +80,7 @@ TEST(LineModelPropertyTest, PassMatchesModelOnRandomFiles)
     std::uniform_int_distribution<std::size_t> searchLength(1, 3);
     std::uniform_int_distribution<std::size_t> replacementLength(0, 4);
     NullLog log;
-    NullProgress progress;
+    NoProgress progress;
     for (int round = 0; round < 400; ++round) {
         const std::string input = RandomBytes(random, fileLength(random), true);
         const std::string search = RandomBytes(random, searchLength(random), false);
