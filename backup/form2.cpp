@@ -164,6 +164,10 @@ void TForm2::showEvent(QShowEvent* event)
 {
     Guard([this] { FormShow(); })();
     QWidget::showEvent(event);
+    // The dialog comes up as the active window, over the main window that
+    // disables itself; its activation resets the check box.
+    if (!event->spontaneous())
+        activateWindow();
 }
 
 bool TForm2::event(QEvent* event)

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace ravo {
@@ -201,6 +202,16 @@ void TForm3::FormActivate()
 }
 
 void TForm3::Zavt1Click() { hide(); }
+
+// Shown by the help command, the window becomes the active one, as the
+// user expects of a window just opened; its activation then centres it and
+// shows its first topic, with or without a window manager.
+void TForm3::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        activateWindow();
+}
 
 bool TForm3::event(QEvent* event)
 {

@@ -48,6 +48,7 @@ public:
     QPlainTextEdit* Memo1 = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
