@@ -76,6 +76,10 @@ int ParseArguments(int argc, char** argv, Options& options)
         }
     }
     options.files.assign(argv + i, argv + argc);
+    // An empty name would stand for the standard streams, never a listed file.
+    for (const std::string& file : options.files)
+        if (file.empty())
+            return Usage("a file name may not be empty");
     return 0;
 }
 

@@ -4,7 +4,7 @@
 #include "engine/in_out_error.h"
 #include "engine/string_primitives.h"
 #include "engine/text_line_file.h"
-#include "platform/file_copy.h"
+#include "platform/file_replace.h"
 
 namespace ravo {
 
@@ -26,16 +26,21 @@ void SpliceLine(std::string& line, const std::string& search, const std::string&
     InsertText(replacement, line, at);
 }
 
-// Writes the rewritten lines of `path` into its temporary file. Each check
-// stands where it does so that the first failure ends the run with the code
-// of the operation pair that failed.
-void RewriteIntoTemporary(const std::string& path, const std::string& temporary, const std::string& search,
-                          const std::string& replacement, TextLineFile& reader, TextLineFile& writer,
-                          std::string& line)
+// Writes the rewritten lines of `path` into its temporary file and puts that
+// file in its place; false when the listed file could not be replaced. Each
+// check stands where it does so that the first failure ends the run with the
+// code of the operation pair that failed. A listed link is followed: the file
+// it names is rewritten, its temporary file beside it.
+bool RewriteListedFile(const std::string& path, const std::string& search, const std::string& replacement,
+                       TextLineFile& reader, TextLineFile& writer, std::string& line,
+                       platform::FolderSync& folders)
 {
     reader.BindName(path);
     reader.OpenForReading();
     CheckIoResult();
+    const platform::FileFacts listed = platform::FactsOf(reader.PlatformHandle());
+    const std::string real = listed.reachedThroughLink ? platform::RealFileName(path) : path;
+    const std::string temporary = real + kTemporarySuffix;
     writer.BindName(temporary);
     writer.CreateForWriting();
     CheckIoResult();
@@ -52,10 +57,13 @@ void RewriteIntoTemporary(const std::string& path, const std::string& temporary,
         writer.WriteLineBreak();
         CheckIoResult();
     }
+    const bool replaceable = platform::TakeOverAttributes(reader.PlatformHandle(), writer.PlatformHandle());
+    const platform::FileFacts written = platform::FactsOf(writer.PlatformHandle());
     writer.CloseLineFile();
     CheckIoResult();
     reader.CloseLineFile();
     CheckIoResult();
+    return replaceable && platform::ReplaceFileAtomically(temporary, written, real, listed, folders);
 }
 
 } // namespace
@@ -72,15 +80,15 @@ void ReplaceInListedFiles(const std::vector<std::string>& paths, const std::stri
     progress.SetVisible(true);
 
     // Both files are reused for every listed file; when an error leaves, their
-    // destructors close whatever is still open.
+    // destructors close whatever is still open, and the folders of the files
+    // replaced so far still reach the disk.
+    platform::FolderSync folders;
     TextLineFile reader;
     TextLineFile writer;
     std::string line;
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& path = paths[i];
-        const std::string temporary = path + kTemporarySuffix;
-        RewriteIntoTemporary(path, temporary, search, replacement, reader, writer, line);
-        if (platform::ReplaceFileAtomically(temporary, path)) {
+        if (RewriteListedFile(path, search, replacement, reader, writer, line, folders)) {
             log.AppendLine(kModifiedLine + path);
             progress.SetPosition(static_cast<int>(i));
         } else {

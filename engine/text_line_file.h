@@ -50,6 +50,9 @@ public:
     void CloseLineFile();
 
     Mode CurrentMode() const { return mode_; }
+    // The platform file while the handle is open, for calls on the file
+    // itself (its attributes, which file it is).
+    platform::FileHandle PlatformHandle() const { return handle_; }
 
 private:
     static constexpr int kEnd = -1;

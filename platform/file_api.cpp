@@ -81,12 +81,6 @@ int TypeOf(mode_t mode)
     return kFileTypeDisk;
 }
 
-bool ClearNonBlocking(int fd)
-{
-    const int flags = ::fcntl(fd, F_GETFL);
-    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
-}
-
 } // namespace
 
 // Invariant: reading, block[start, end) are bytes read ahead and not yet
@@ -96,6 +90,10 @@ struct OpenFile {
     int fd = -1;
     bool writing = false;
     int type = kFileTypeUnknown;
+    FileFacts facts;
+    // Writing: the mode given at close, when one was asked for.
+    bool modeAtClose = false;
+    mode_t closingMode = 0;
     // The last read of a caller's request met the end: the next request gets
     // the end without asking the system again.
     bool endPending = false;
@@ -108,6 +106,23 @@ struct OpenFile {
         const std::size_t waiting = end;
         end = 0;
         return waiting == 0 || WriteAll(fd, block.get(), waiting);
+    }
+
+    // The written bytes, then the mode, then the disk: only a finished file
+    // with its final mode may later replace a listed one.
+    bool FinishWriting()
+    {
+        if (!FlushBlock())
+            return false;
+        if (modeAtClose && ::fchmod(fd, closingMode) != 0) {
+            Fail(errno);
+            return false;
+        }
+        if (type == kFileTypeDisk && ::fdatasync(fd) != 0) {
+            Fail(errno);
+            return false;
+        }
+        return true;
     }
 };
 
@@ -144,65 +159,142 @@ std::uint32_t Win32CodeFromErrno(int errnum, const char* path)
 
 namespace {
 
-int OpenDescriptor(const char* name, FileAccess access)
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+constexpr int kFreshFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
+constexpr mode_t kOwnerOnly = 0600;
+
+// Moves an entry out of the way of a fresh file of its name, without ever
+// opening or following it. Gives 0 when the name is free, else the errno.
+int ClearName(const char* name)
 {
-    if (name[0] == '\0')
-        return ::fcntl(access == FileAccess::Read ? STDIN_FILENO : STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
-    // Opening without blocking keeps a FIFO from hanging the open. A file for
-    // writing is emptied only once it is known not to be read-only.
-    if (access == FileAccess::Read)
-        return ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    return ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    struct stat st {};
+    if (::lstat(name, &st) != 0)
+        return errno == ENOENT ? 0 : errno;
+    // A folder or a device is never taken for a leftover temporary file; a
+    // read-only file is refused as the read-only rule says.
+    if (S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return EACCES;
+    if (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+        return EACCES;
+    if (::unlink(name) != 0 && errno != ENOENT)
+        return EACCES;
+    return 0;
 }
 
-// Gives 0 when the freshly opened descriptor may be used, else the errno
-// that says why not.
-int PrepareOpened(int fd, const char* name, FileAccess access, struct stat& st)
+// Gives the new descriptor, or -1 with errno set. Someone who plants a new
+// entry between the removal and the creation gets one more removal; a second
+// plant is refused.
+int CreateFreshFile(const char* name, struct stat& st)
 {
-    if (::fstat(fd, &st) != 0)
-        return errno;
-    if (S_ISDIR(st.st_mode))
-        return EISDIR;
-    const bool standardStream = name[0] == '\0';
-    if (access == FileAccess::Write && !standardStream) {
-        // The read-only attribute is the owner-write bit for everyone, root
-        // too, who could otherwise empty the file.
-        if ((st.st_mode & S_IWUSR) == 0)
-            return EACCES;
-        if (S_ISREG(st.st_mode) && st.st_size > 0 && ::ftruncate(fd, 0) != 0)
-            return errno;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (const int error = ClearName(name); error != 0) {
+            errno = error;
+            return -1;
+        }
+        const int fd = ::open(name, kFreshFileFlags, kOwnerOnly);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return -1;
+        // The umask may have taken bits the owner needs, or left none to take.
+        if (::fstat(fd, &st) != 0 || ((st.st_mode & 07777) != kOwnerOnly && ::fchmod(fd, kOwnerOnly) != 0)) {
+            const int error = errno;
+            ::close(fd);
+            ::unlink(name);
+            errno = error;
+            return -1;
+        }
+        st.st_mode = (st.st_mode & ~07777) | kOwnerOnly;
+        return fd;
     }
-    // Regular files ignore the flag; anything else is used blocking.
-    if (!S_ISREG(st.st_mode) && !standardStream && !ClearNonBlocking(fd))
-        return errno;
-    return 0;
+    errno = EACCES;
+    return -1;
+}
+
+int DuplicateStandardStream(FileAccess access, struct stat& st)
+{
+    const int fd = ::fcntl(access == FileAccess::Read ? STDIN_FILENO : STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd >= 0 && ::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace
 
-FileHandle CreateFile(const char* name, FileAccess access)
+int OpenRegularForReading(const char* name, struct stat& st, bool& reachedThroughLink)
 {
-    const int fd = OpenDescriptor(name, access);
+    // Asking first keeps a device from being opened at all: opening one may
+    // act on the hardware. The check on the descriptor settles it.
+    struct stat entry {};
+    if (::lstat(name, &entry) != 0) {
+        Fail(errno, name);
+        return -1;
+    }
+    reachedThroughLink = S_ISLNK(entry.st_mode);
+    if (reachedThroughLink && ::stat(name, &entry) != 0) {
+        Fail(errno, name);
+        return -1;
+    }
+    if (!S_ISREG(entry.st_mode)) {
+        Fail(EACCES);
+        return -1;
+    }
+    const int fd = ::open(name, kReadFlags);
     if (fd < 0) {
         Fail(errno, name);
-        return kInvalidHandle;
+        return -1;
     }
-    struct stat st {};
-    if (const int error = PrepareOpened(fd, name, access, st); error != 0) {
+    const bool known = ::fstat(fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        const int error = known ? EACCES : errno;
         ::close(fd);
-        Fail(error, name);
+        Fail(error);
+        return -1;
+    }
+    return fd;
+}
+
+FileHandle CreateFile(const char* name, FileAccess access)
+{
+    struct stat st {};
+    bool throughLink = false;
+    int fd;
+    if (name[0] == '\0')
+        fd = DuplicateStandardStream(access, st);
+    else if (access == FileAccess::Read)
+        fd = OpenRegularForReading(name, st, throughLink);
+    else
+        fd = CreateFreshFile(name, st);
+    if (fd < 0) {
+        if (name[0] == '\0' || access == FileAccess::Write)
+            Fail(errno, name);
         return kInvalidHandle;
     }
     auto file = std::make_unique<OpenFile>();
     file->fd = fd;
     file->writing = access == FileAccess::Write;
     file->type = TypeOf(st.st_mode);
+    file->facts = {st.st_dev, st.st_ino, st.st_uid, st.st_gid, st.st_mode, throughLink};
     if (S_ISREG(st.st_mode)) {
         file->block = std::make_unique<char[]>(kBlockSize);
         if (!file->writing && st.st_size > static_cast<off_t>(kBlockSize))
             ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     return file.release();
+}
+
+const FileFacts& FactsOf(FileHandle file) { return file->facts; }
+
+int DescriptorOf(FileHandle file) { return file->fd; }
+
+void SetModeAtClose(FileHandle file, mode_t mode)
+{
+    file->modeAtClose = true;
+    file->closingMode = mode & 07777;
 }
 
 bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& bytesRead)
@@ -275,7 +367,7 @@ bool CloseHandle(FileHandle file)
         return false;
     }
     const std::unique_ptr<OpenFile> owned(file);
-    bool ok = !owned->writing || owned->FlushBlock();
+    bool ok = !owned->writing || owned->FinishWriting();
     if (::close(owned->fd) != 0 && ok && errno != EINTR) {
         Fail(errno);
         ok = false;
@@ -284,29 +376,5 @@ bool CloseHandle(FileHandle file)
 }
 
 int GetFileType(FileHandle file) { return file == kInvalidHandle ? kFileTypeUnknown : file->type; }
-
-bool IsReadOnly(const char* path)
-{
-    struct stat st {};
-    return ::stat(path, &st) == 0 && (st.st_mode & S_IWUSR) == 0;
-}
-
-bool DeleteFile(const char* path)
-{
-    struct stat st {};
-    if (::lstat(path, &st) != 0) {
-        Fail(errno, path);
-        return false;
-    }
-    if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0)) {
-        lastError = kErrorAccessDenied;
-        return false;
-    }
-    if (::unlink(path) != 0) {
-        Fail(errno, path);
-        return false;
-    }
-    return true;
-}
 
 } // namespace ravo::platform

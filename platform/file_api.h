@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 namespace ravo::platform {
 
@@ -51,28 +53,55 @@ inline constexpr int kFileTypeDisk = 1;
 inline constexpr int kFileTypeChar = 2;
 inline constexpr int kFileTypePipe = 3;
 
-// Read: opens an existing file; a folder fails with 5. Write: creates the
-// file or empties it; a read-only file (owner-write bit off) fails with 5,
-// whoever runs the program. An empty name stands for the standard input
-// (Read) or output (Write). Gives kInvalidHandle on failure.
+// Read: opens an existing regular file, following symbolic links; anything
+// else under the name (a folder, device, FIFO or socket) fails with 5 without
+// being opened for real, and no open ever waits.
+// Write: makes a fresh, owner-only (0600) regular file; an entry already under
+// the name is never opened or followed. A read-only regular file (owner-write
+// bit off, whoever runs the program), a folder and a device fail with 5; any
+// other regular file, symbolic link, FIFO or socket is removed by name first,
+// and one that cannot be removed fails with 5.
+// An empty name stands for the standard input (Read) or output (Write),
+// whatever they are. Gives kInvalidHandle on failure.
 FileHandle CreateFile(const char* name, FileAccess access);
+
+// What a file was when it was opened: which file it is, who owns it, its mode,
+// and whether the name reached it through a symbolic link.
+struct FileFacts {
+    dev_t device = 0;
+    ino_t inode = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+    mode_t mode = 0;
+    bool reachedThroughLink = false;
+};
+
+const FileFacts& FactsOf(FileHandle file);
+
+// The descriptor behind an open file, for calls that act on the file itself.
+int DescriptorOf(FileHandle file);
+
+// A mode the file written through `file` takes when it closes, after the last
+// of its bytes: a write by an ordinary user would clear set-id bits given
+// earlier.
+void SetModeAtClose(FileHandle file, mode_t mode);
+
+// Opens a regular file for reading by the rules of CreateFile(name, Read)
+// and gives its bare descriptor, or -1 with the code recorded. `facts` gets
+// what the system says of the opened file.
+int OpenRegularForReading(const char* name, struct stat& facts, bool& reachedThroughLink);
 
 // Reads up to size bytes; bytesRead 0 means the end of the file.
 bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& bytesRead);
 bool WriteFile(FileHandle file, const void* data, std::size_t size);
 
-// Writes out whatever waits, then closes. The handle is gone afterwards even
-// when the call fails.
+// Writes out whatever waits, then closes. A regular file written through the
+// handle is on the disk (its data flushed) before the call succeeds. The
+// handle is gone afterwards even when the call fails.
 bool CloseHandle(FileHandle file);
 
 // kFileTypeChar for a character device, kFileTypeUnknown when the file cannot
 // be classified, kFileTypeDisk or kFileTypePipe otherwise.
 int GetFileType(FileHandle file);
-
-// Deletes a file; a read-only file is not deleted (5).
-bool DeleteFile(const char* path);
-
-// True when the file exists and its owner-write bit is off.
-bool IsReadOnly(const char* path);
 
 } // namespace ravo::platform

@@ -1,4 +1,4 @@
-// Copy without overwrite and the atomic replacement of a rewritten file.
+// Copy without overwrite.
 #include "platform/file_copy.h"
 
 #include <cerrno>
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/file_api.h"
+#include "platform/file_attributes.h"
 
 namespace ravo::platform {
 
@@ -66,11 +67,19 @@ bool CopyBytes(int from, int to)
     }
 }
 
-// Fills the freshly created destination and gives it the source's mode and
-// time; the caller removes it when this fails.
+// Fills the freshly created destination and gives it the source's attributes,
+// mode and time; the caller removes it when this fails.
 bool FillCopy(int source, const struct stat& sourceStat, Descriptor& destination)
 {
-    if (!CopyBytes(source, destination.get()) || ::fchmod(destination.get(), sourceStat.st_mode & 07777) != 0)
+    if (!CopyBytes(source, destination.get()))
+        return false;
+    mode_t mode = sourceStat.st_mode & 07777;
+    switch (CopyExtendedAttributes(source, destination.get())) {
+    case AttributeCopy::Complete: break;
+    case AttributeCopy::AccessListDropped: mode &= ~static_cast<mode_t>(077); break;
+    case AttributeCopy::Failed: return false;
+    }
+    if (::fchmod(destination.get(), mode) != 0)
         return false;
     const struct timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
     if (::futimens(destination.get(), times) != 0)
@@ -78,50 +87,34 @@ bool FillCopy(int source, const struct stat& sourceStat, Descriptor& destination
     return ::close(destination.release()) == 0;
 }
 
+// Removes the partial copy, unless someone has put another file under its
+// name meanwhile.
+void RemoveIfStill(const std::string& path, bool known, const struct stat& made)
+{
+    struct stat now {};
+    if (known && ::lstat(path.c_str(), &now) == 0 && now.st_dev == made.st_dev && now.st_ino == made.st_ino)
+        ::unlink(path.c_str());
+}
+
 } // namespace
 
 bool CopyFileNoOverwrite(const std::string& source, const std::string& destination)
 {
-    Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0)
-        return Fail(errno, source);
     struct stat st {};
-    if (::fstat(in.get(), &st) != 0)
-        return Fail(errno, source);
-    if (!S_ISREG(st.st_mode))
-        return Fail(EISDIR, source);
-    Descriptor out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    bool throughLink = false;
+    Descriptor in(OpenRegularForReading(source.c_str(), st, throughLink));
+    if (in.get() < 0)
+        return false;
+    Descriptor out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
     if (out.get() < 0)
         return Fail(errno, destination);
+    struct stat made {};
+    const bool known = ::fstat(out.get(), &made) == 0;
     if (!FillCopy(in.get(), st, out)) {
         const int error = errno;
-        ::unlink(destination.c_str());
+        RemoveIfStill(destination, known, made);
         return Fail(error, destination);
     }
-    return true;
-}
-
-bool ReplaceFileAtomically(const std::string& replacement, const std::string& target)
-{
-    struct stat st {};
-    if (::stat(target.c_str(), &st) != 0)
-        return Fail(errno, target);
-    if ((st.st_mode & S_IWUSR) == 0)
-        return Fail(EACCES, target);
-    struct stat mine {};
-    if (::stat(replacement.c_str(), &mine) != 0)
-        return Fail(errno, replacement);
-    // Keeping the owner is possible only for root; elsewhere the rewritten
-    // file belongs to whoever ran the program, as any new file would.
-    // A change of owner may clear set-id bits, so the bits are set after it.
-    const bool chowned = mine.st_uid != st.st_uid || mine.st_gid != st.st_gid;
-    if (chowned)
-        (void)!::chown(replacement.c_str(), st.st_uid, st.st_gid);
-    if ((chowned || (mine.st_mode & 07777) != (st.st_mode & 07777)) &&
-        ::chmod(replacement.c_str(), st.st_mode & 07777) != 0)
-        return Fail(errno, replacement);
-    if (::rename(replacement.c_str(), target.c_str()) != 0)
-        return Fail(errno, target);
     return true;
 }
 

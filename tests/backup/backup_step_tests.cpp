@@ -1,5 +1,7 @@
 // The backup step: file names, destinations and the log of the copies.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "backup/backup_step.h"
 #include "tests/engine/test_files.h"
@@ -105,6 +107,28 @@ TEST(BackupListedFilesTest, FolderOfTheListedFilesCopiesNothing)
     BackupListedFiles(folder.Path(), {a}, log);
     EXPECT_EQ(log.lines, (Lines{folder.Path(), "Nelze zálohovat soubor " + a + " DO " + a}));
     EXPECT_EQ(ReadBytes(a), "content");
+}
+
+// Only regular files are copied: a FIFO or a device in the list is a failed
+// copy, at once, and the files after it are still copied.
+TEST(BackupListedFilesTest, FifoOrDeviceIsAFailedCopyThatNeverWaits)
+{
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "zaloha");
+    const std::string fifo = folder / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    const std::string a = folder / "a.txt";
+    WriteBytes(a, "a");
+    const std::string backup = folder / "zaloha";
+    RecordingLog log;
+    ::alarm(10); // a copy that waits ends the test binary
+    BackupListedFiles(backup, {fifo, "/dev/zero", a}, log);
+    ::alarm(0);
+    EXPECT_EQ(log.lines, (Lines{backup, "Nelze zálohovat soubor " + fifo + " DO " + backup + "/fifo",
+                                "Nelze zálohovat soubor /dev/zero DO " + backup + "/zero",
+                                "Zálohuji soubor " + a + " DO " + backup + "/a.txt"}));
+    EXPECT_FALSE(testing::Exists(backup + "/fifo"));
+    EXPECT_FALSE(testing::Exists(backup + "/zero"));
 }
 
 TEST(BackupListedFilesTest, EmptyListLogsOnlyTheFolder)

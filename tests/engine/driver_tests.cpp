@@ -99,6 +99,8 @@ TEST(DriverTest, WrongArgumentsRunNothing)
         {"--pair", "a", "b", "--pair", "a", "b", "--pair", "a", "b", "--pair", "a", "b", "--pair", "a", "b", a},
         {"--pair", "a", "b", "--backup"},
         {"--bogus", a},
+        // An empty name would be the standard streams, never a file.
+        {"--pair", "a", "b", a, ""},
     };
     for (const std::vector<std::string>& arguments : wrong) {
         const DriverResult r = RunDriver(folder, arguments);

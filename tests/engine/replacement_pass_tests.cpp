@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "engine/in_out_error.h"
 #include "engine/replacement_pass.h"
@@ -184,6 +188,153 @@ TEST_F(ReplacementPassTest, ReadOnlyFileIsLeftWithTemporaryBesideIt)
     EXPECT_EQ(progress_.calls, (Lines{"min 0", "max 2", "step 1", "show", "pos 0", "pos 2"}));
 }
 
+// ---- Whatever a neighbour plants, the listed file gets its new content -------
+
+struct PlantRow {
+    const char* name;
+    // Puts an entry under the temporary file's name `planted`; `victim` is
+    // another file that holds "victim".
+    void (*plant)(const std::string& planted, const std::string& victim, const std::string& listed);
+};
+
+void PrintTo(const PlantRow& row, std::ostream* out) { *out << row.name; }
+
+const PlantRow kPlants[] = {
+    {"LeftoverFile", [](const std::string& t, const std::string&, const std::string&) { WriteBytes(t, "old run"); }},
+    {"LinkToOtherFile",
+     [](const std::string& t, const std::string& v, const std::string&) { std::filesystem::create_symlink(v, t); }},
+    {"LinkToListedFile",
+     [](const std::string& t, const std::string&, const std::string& p) { std::filesystem::create_symlink(p, t); }},
+    {"HardLinkToListedFile",
+     [](const std::string& t, const std::string&, const std::string& p) { std::filesystem::create_hard_link(p, t); }},
+    {"HardLinkToOtherFile",
+     [](const std::string& t, const std::string& v, const std::string&) { std::filesystem::create_hard_link(v, t); }},
+    {"Fifo", [](const std::string& t, const std::string&, const std::string&) { ::mkfifo(t.c_str(), 0666); }},
+};
+
+class PlantedTemporaryTest : public ReplacementPassTest, public ::testing::WithParamInterface<PlantRow> {};
+
+TEST_P(PlantedTemporaryTest, ListedFileIsRewrittenAndNothingElse)
+{
+    const std::string path = File("p.txt", "foo\n");
+    const std::string victim = File("victim", "victim");
+    GetParam().plant(path + ".TMP", victim, path);
+    ::alarm(10);
+    Pass({path}, "foo", "bar");
+    ::alarm(0);
+    EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + path});
+    const struct stat st = testing::StatusOf(path);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_nlink, 1u);
+    EXPECT_EQ(ReadBytes(path), "bar\r\n");
+    EXPECT_EQ(ReadBytes(victim), "victim");
+    EXPECT_FALSE(Exists(path + ".TMP"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PlantedTemporaryTest, ::testing::ValuesIn(kPlants),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Run as root, a planted link must not hand the root file it leads to over to
+// the listed file's owner.
+TEST_F(ReplacementPassTest, PlantedLinkGivesNoFileAway)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file away";
+    const std::string path = File("p.txt", "foo\n");
+    ASSERT_EQ(::chown(path.c_str(), 4321, 4321), 0);
+    const std::string victim = File("victim", "victim");
+    std::filesystem::create_symlink(victim, path + ".TMP");
+    Pass({path}, "foo", "bar");
+    EXPECT_EQ(testing::StatusOf(victim).st_uid, 0u);
+    EXPECT_EQ(testing::StatusOf(path).st_uid, 4321u);
+    EXPECT_EQ(ReadBytes(victim), "victim");
+}
+
+TEST_F(ReplacementPassTest, TemporaryFileHeldOpenByAnotherDoesNotBecomeTheFile)
+{
+    const std::string path = File("p.txt", "foo\n");
+    WriteBytes(path + ".TMP", "");
+    const int theirs = ::open((path + ".TMP").c_str(), O_RDWR);
+    ASSERT_GE(theirs, 0);
+    Pass({path}, "foo", "bar");
+    ASSERT_EQ(::write(theirs, "injected\r\n", 10), 10);
+    struct stat held {};
+    ::fstat(theirs, &held);
+    ::close(theirs);
+    EXPECT_NE(held.st_ino, testing::StatusOf(path).st_ino);
+    EXPECT_EQ(ReadBytes(path), "bar\r\n");
+}
+
+// ---- Links, access lists, owners ------------------------------------------------------
+
+TEST_F(ReplacementPassTest, ListedLinkRewritesTheFileItNames)
+{
+    std::filesystem::create_directory(folder_ / "real");
+    const std::string real = File("real/file.txt", "foo\n");
+    const std::string link = folder_ / "link.txt";
+    std::filesystem::create_symlink("real/file.txt", link);
+    Pass({link}, "foo", "bar");
+    EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + link});
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::read_symlink(link), "real/file.txt");
+    EXPECT_EQ(ReadBytes(real), "bar\r\n");
+    EXPECT_FALSE(Exists(link + ".TMP"));
+    EXPECT_FALSE(Exists(real + ".TMP"));
+}
+
+TEST_F(ReplacementPassTest, ListedLinkToReadOnlyFileLeavesTheTemporaryBesideThatFile)
+{
+    std::filesystem::create_directory(folder_ / "real");
+    const std::string real = File("real/file.txt", "foo\n");
+    SetPermissionBits(real, 0444);
+    const std::string link = folder_ / "link.txt";
+    std::filesystem::create_symlink(real, link);
+    Pass({link}, "foo", "bar");
+    EXPECT_EQ(log_.lines, Lines{"Nelze modifikovat soubor " + link});
+    EXPECT_EQ(ReadBytes(real + ".TMP"), "bar\r\n");
+    EXPECT_FALSE(Exists(link + ".TMP"));
+}
+
+TEST_F(ReplacementPassTest, AccessListIsKept)
+{
+    const std::string path = File("p.txt", "foo\n");
+    testing::SetAccessList(path, "u::rw-,u:4242:rw-,g::---,m::rw-,o::---");
+    const std::string before = testing::AccessList(path);
+    Pass({path}, "foo", "bar");
+    EXPECT_EQ(testing::AccessList(path), before);
+    EXPECT_EQ(ReadBytes(path), "bar\r\n");
+}
+
+// In a child process: a write that fails half way leaves the temporary file,
+// which must be the owner's alone even with a umask that gives all away.
+void RewritePrivateFileUntilWriteFails(const std::string& big)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::umask(0);
+    const struct rlimit limit = {64 * 1024, 64 * 1024};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        std::_Exit(10);
+    RecordingLog log;
+    RecordingProgress progress;
+    try {
+        ReplaceInListedFiles({big}, "line", "LINE", log, progress);
+    } catch (const EInOutError&) {
+        std::_Exit(testing::PermissionBits(big + ".TMP") == 0600 ? 0 : 11);
+    }
+    std::_Exit(12);
+}
+
+TEST_F(ReplacementPassTest, TemporaryFileIsOwnerOnlyWhileWritten)
+{
+    std::string content;
+    for (int i = 0; content.size() < 200 * 1024; ++i)
+        content += "line " + std::to_string(i) + "\n";
+    const std::string big = File("big.txt", content);
+    SetPermissionBits(big, 0600);
+    EXPECT_EXIT(RewritePrivateFileUntilWriteFails(big), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadBytes(big), content);
+}
+
 // ---- Errors end the run ------------------------------------------------------
 
 struct ErrorRow {
@@ -212,6 +363,42 @@ const ErrorRow kErrors[] = {
          return f / "b.txt";
      },
      5},
+    {"FolderAsTemporaryFile",
+     [](const TempFolder& f) {
+         WriteBytes(f / "b.txt", "foo\n");
+         std::filesystem::create_directory(f / "b.txt.TMP");
+         return f / "b.txt";
+     },
+     5},
+    {"FifoListed",
+     [](const TempFolder& f) {
+         ::mkfifo((f / "fifo").c_str(), 0666);
+         return f / "fifo";
+     },
+     5},
+    {"DeviceListed",
+     [](const TempFolder& f) {
+         // Root makes a zero device of its own (endless input), so that a
+         // fault cannot harm the system's.
+         if (::geteuid() == 0 && ::mknod((f / "zero").c_str(), S_IFCHR | 0666, ::makedev(1, 5)) == 0)
+             return f / "zero";
+         return std::string("/dev/zero");
+     },
+     5},
+    {"DanglingLinkListed",
+     [](const TempFolder& f) {
+         std::filesystem::create_symlink(f / "gone.txt", f / "link");
+         return f / "link";
+     },
+     2},
+    // The listed file is opened first: its error wins, and nothing is created.
+    {"MissingFileBesideReadOnlyTemporary",
+     [](const TempFolder& f) {
+         WriteBytes(f / "b.txt.TMP", "old");
+         SetPermissionBits(f / "b.txt.TMP", 0444);
+         return f / "b.txt";
+     },
+     2},
 };
 
 class PassErrorTest : public ReplacementPassTest, public ::testing::WithParamInterface<ErrorRow> {};
@@ -221,9 +408,12 @@ TEST_P(PassErrorTest, ErrorEndsRunAfterFirstFile)
     const std::string a = File("a.txt", "foo\n");
     const std::string b = GetParam().spoil(folder_);
     const std::string c = File("c.txt", "foo\n");
-    const std::string before = Exists(b) && !std::filesystem::is_directory(b) ? ReadBytes(b) : "";
+    const bool regular = std::filesystem::is_regular_file(b);
+    const std::string before = regular ? ReadBytes(b) : "";
+    const bool temporaryExisted = Exists(b + ".TMP");
     const int descriptors = testing::OpenDescriptorCount();
     int pairsAsked = 0;
+    ::alarm(10); // a run that waits on an open ends the test binary
     try {
         RunFourPasses(
             {a, b, c},
@@ -236,12 +426,14 @@ TEST_P(PassErrorTest, ErrorEndsRunAfterFirstFile)
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.IoCode(), GetParam().code);
     }
+    ::alarm(0);
     EXPECT_EQ(pairsAsked, 1);
     EXPECT_EQ(ReadBytes(a), "bar\r\n");
     EXPECT_EQ(ReadBytes(c), "foo\n");
-    if (!before.empty()) {
+    if (regular) {
         EXPECT_EQ(ReadBytes(b), before);
     }
+    EXPECT_EQ(Exists(b + ".TMP"), temporaryExisted);
     EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + a});
     EXPECT_EQ(progress_.calls.back(), "pos 0"); // still shown, not hidden
     EXPECT_EQ(testing::OpenDescriptorCount(), descriptors);

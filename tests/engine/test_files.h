@@ -2,13 +2,17 @@
 // end, and whole-file reads and writes as bytes.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace ravo::testing {
 
@@ -72,6 +76,53 @@ inline void SetPermissionBits(const std::string& path, mode_t bits)
 {
     if (::chmod(path.c_str(), bits) != 0)
         throw std::runtime_error("cannot chmod " + path);
+}
+
+// Makes the process's standard output the given file; for child processes.
+inline bool RedirectStandardOutput(const char* path)
+{
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    return fd >= 0 && ::dup2(fd, STDOUT_FILENO) == STDOUT_FILENO;
+}
+
+inline struct stat StatusOf(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        throw std::runtime_error("cannot stat " + path);
+    return st;
+}
+
+// The POSIX access list of a file in the short text form of the acl tools,
+// e.g. "u::rw-,u:4242:rw-,g::---,m::rw-,o::---".
+inline void SetAccessList(const std::string& path, const std::string& entries)
+{
+    const std::string command = "setfacl --set '" + entries + "' '" + path + "'";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("cannot set the access list of " + path);
+}
+
+// The access list as the acl tools show it, without the header naming the file.
+inline std::string AccessList(const std::string& path)
+{
+    const std::string command = "getfacl --omit-header --numeric '" + path + "'";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        throw std::runtime_error("cannot run getfacl");
+    std::string text;
+    char chunk[256];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        text.append(chunk, n);
+    if (::pclose(pipe) != 0)
+        throw std::runtime_error("cannot read the access list of " + path);
+    return text;
+}
+
+inline std::string Attribute(const std::string& path, const char* name)
+{
+    char value[256];
+    const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
+    return size < 0 ? std::string("<none>") : std::string(value, static_cast<std::size_t>(size));
 }
 
 // Number of descriptors this process holds open.

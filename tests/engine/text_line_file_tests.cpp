@@ -309,32 +309,50 @@ TEST_F(TextLineFileTest, ReadOnlyFileIsReadAndKeptWhenCreationFails)
     EXPECT_EQ(ReadBytes(path), "keep\n");
 }
 
+// In a child process whose standard output is the full device: a character
+// device gets each line at its end, so the failure shows there. A device is
+// reached through the standard output only; by name the program never writes
+// one.
+void WriteLineToFullDevice()
+{
+    if (!testing::RedirectStandardOutput("/dev/full"))
+        std::_Exit(10);
+    TextLineFile writer;
+    writer.BindName("");
+    writer.CreateForWriting();
+    if (PendingIoResult != 0)
+        std::_Exit(11);
+    writer.WriteText("abc");
+    if (PendingIoResult != 0)
+        std::_Exit(12);
+    writer.WriteLineBreak();
+    std::_Exit(PendingIoResult == 112 ? 0 : 13);
+}
+
 TEST_F(TextLineFileTest, FullDeviceFailsAtTheLineEndWith112)
 {
-    // A character device gets each line at its end, so the failure shows there.
+    EXPECT_EXIT(WriteLineToFullDevice(), ::testing::ExitedWithCode(0), "");
+}
+
+void FailDrainAtCloseThenCloseAgain()
+{
+    if (!testing::RedirectStandardOutput("/dev/full"))
+        std::_Exit(10);
     TextLineFile writer;
-    writer.BindName("/dev/full");
+    writer.BindName("");
     writer.CreateForWriting();
-    ASSERT_EQ(PendingIoResult, 0);
     writer.WriteText("abc");
-    EXPECT_EQ(PendingIoResult, 0);
-    writer.WriteLineBreak();
-    EXPECT_EQ(PendingIoResult, 112);
+    writer.CloseLineFile();
+    if (PendingIoResult != 112 || writer.CurrentMode() != TextLineFile::Mode::Writing)
+        std::_Exit(11);
+    PendingIoResult = 0;
+    writer.CloseLineFile();
+    std::_Exit(PendingIoResult == 0 && writer.CurrentMode() == TextLineFile::Mode::Closed ? 0 : 12);
 }
 
 TEST_F(TextLineFileTest, FailedDrainAtCloseKeepsFileOpenUntilClosedAgain)
 {
-    TextLineFile writer;
-    writer.BindName("/dev/full");
-    writer.CreateForWriting();
-    writer.WriteText("abc");
-    writer.CloseLineFile();
-    EXPECT_EQ(PendingIoResult, 112);
-    EXPECT_EQ(writer.CurrentMode(), TextLineFile::Mode::Writing);
-    PendingIoResult = 0;
-    writer.CloseLineFile();
-    EXPECT_EQ(PendingIoResult, 0);
-    EXPECT_EQ(writer.CurrentMode(), TextLineFile::Mode::Closed);
+    EXPECT_EXIT(FailDrainAtCloseThenCloseAgain(), ::testing::ExitedWithCode(0), "");
 }
 
 // In a child process whose standard input is a pipe holding two lines.

@@ -1,10 +1,15 @@
-// The file calls: error numbers, the read-only attribute, the block buffers
-// below the callers' reads and writes, file types and deleting.
+// The file calls: error numbers, what a name may hold for reading and for
+// writing, the block buffers below the callers' reads and writes, and file
+// types.
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "platform/file_api.h"
 #include "tests/engine/test_files.h"
@@ -12,9 +17,10 @@
 namespace ravo::platform {
 namespace {
 
-using ravo::testing::Exists;
 using ravo::testing::ReadBytes;
+using ravo::testing::PermissionBits;
 using ravo::testing::SetPermissionBits;
+using ravo::testing::StatusOf;
 using ravo::testing::TempFolder;
 using ravo::testing::WriteBytes;
 
@@ -73,6 +79,20 @@ std::string ReadOnlyFile(const TempFolder& f)
     return f / "ro.txt";
 }
 
+std::string MakeFifo(const TempFolder& f)
+{
+    if (::mkfifo((f / "fifo").c_str(), 0600) != 0)
+        throw std::runtime_error("cannot make a FIFO");
+    return f / "fifo";
+}
+
+std::string LinkTo(const TempFolder& f, const std::string& target)
+{
+    if (::symlink(target.c_str(), (f / "link").c_str()) != 0)
+        throw std::runtime_error("cannot make a link");
+    return f / "link";
+}
+
 const OpenRow kOpens[] = {
     {"ExistingForReading", PlainFile, FileAccess::Read, 0},
     {"ExistingForWriting", PlainFile, FileAccess::Write, 0},
@@ -85,6 +105,13 @@ const OpenRow kOpens[] = {
     {"FileUsedAsFolder", [](const TempFolder& f) { return PlainFile(f) + "/x"; }, FileAccess::Read, 3},
     {"FolderForReading", [](const TempFolder& f) { return f.Path(); }, FileAccess::Read, 5},
     {"FolderForWriting", [](const TempFolder& f) { return f.Path(); }, FileAccess::Write, 5},
+    {"FifoForReading", MakeFifo, FileAccess::Read, 5},
+    {"DeviceForReading", [](const TempFolder&) { return std::string("/dev/null"); }, FileAccess::Read, 5},
+    {"LinkForReading", [](const TempFolder& f) { return LinkTo(f, PlainFile(f)); }, FileAccess::Read, 0},
+    {"DanglingLinkForReading", [](const TempFolder& f) { return LinkTo(f, f / "gone"); }, FileAccess::Read, 2},
+    {"LinkToFolderForReading", [](const TempFolder& f) { return LinkTo(f, f.Path()); }, FileAccess::Read, 5},
+    {"FifoForWriting", MakeFifo, FileAccess::Write, 0},
+    {"LinkForWriting", [](const TempFolder& f) { return LinkTo(f, ReadOnlyFile(f)); }, FileAccess::Write, 0},
     {"ComponentTooLong", [](const TempFolder& f) { return f / std::string(300, 'x'); }, FileAccess::Read, 206},
 };
 
@@ -95,7 +122,9 @@ TEST_P(OpenTest, OpensOrFailsWithCode)
     TempFolder folder;
     const std::string path = GetParam().prepare(folder);
     SetLastError(0);
+    ::alarm(10); // an open that waits ends the test binary
     const FileHandle file = CreateFile(path.c_str(), GetParam().access);
+    ::alarm(0);
     if (GetParam().code == 0) {
         ASSERT_NE(file, kInvalidHandle);
         EXPECT_TRUE(CloseHandle(file));
@@ -116,14 +145,122 @@ TEST(CreateFileTest, ReadOnlyFileKeepsItsContentWhenCreationFails)
     EXPECT_EQ(ReadBytes(path), "kept");
 }
 
-TEST(CreateFileTest, WritingEmptiesAnExistingFile)
+// ---- A fresh file for writing -------------------------------------------------------
+
+struct PlantRow {
+    const char* name;
+    // Puts an entry under `name` that may lead to `victim`, which holds "victim".
+    void (*plant)(const std::string& name, const std::string& victim);
+};
+
+void PrintTo(const PlantRow& row, std::ostream* out) { *out << row.name; }
+
+const PlantRow kPlants[] = {
+    {"Nothing", [](const std::string&, const std::string&) {}},
+    {"OldFile", [](const std::string& name, const std::string&) { WriteBytes(name, "left by an earlier run"); }},
+    {"LinkToOtherFile", [](const std::string& name, const std::string& victim) { ::symlink(victim.c_str(), name.c_str()); }},
+    {"DanglingLink", [](const std::string& name, const std::string&) { ::symlink("/nonexistent/x", name.c_str()); }},
+    {"LinkToItself", [](const std::string& name, const std::string&) { ::symlink(name.c_str(), name.c_str()); }},
+    {"HardLinkToOtherFile", [](const std::string& name, const std::string& victim) { ::link(victim.c_str(), name.c_str()); }},
+    {"Fifo", [](const std::string& name, const std::string&) { ::mkfifo(name.c_str(), 0666); }},
+    {"Socket",
+     [](const std::string& name, const std::string&) {
+         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         name.copy(address.sun_path, sizeof address.sun_path - 1);
+         ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+         ::close(fd);
+     }},
+};
+
+class FreshFileTest : public ::testing::TestWithParam<PlantRow> {};
+
+// Whatever was planted, the name ends up holding a new, owner-only regular
+// file with what was written, and nothing the entry led to is touched.
+TEST_P(FreshFileTest, PlantedEntryIsNeitherOpenedNorFollowed)
 {
     TempFolder folder;
-    const std::string path = PlainFile(folder);
-    const FileHandle file = CreateFile(path.c_str(), FileAccess::Write);
-    ASSERT_NE(file, kInvalidHandle);
+    const std::string name = folder / "f.TMP";
+    const std::string victim = folder / "victim";
+    WriteBytes(victim, "victim");
+    SetPermissionBits(victim, 0644);
+    GetParam().plant(name, victim);
+    ::alarm(10);
+    const FileHandle file = CreateFile(name.c_str(), FileAccess::Write);
+    ::alarm(0);
+    ASSERT_NE(file, kInvalidHandle) << GetLastError();
+    EXPECT_EQ(PermissionBits(name), 0600u);
+    EXPECT_TRUE(WriteFile(file, "new", 3));
     EXPECT_TRUE(CloseHandle(file));
-    EXPECT_EQ(ReadBytes(path), "");
+    const struct stat st = StatusOf(name);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_nlink, 1u);
+    EXPECT_EQ(ReadBytes(name), "new");
+    EXPECT_EQ(ReadBytes(victim), "victim");
+    EXPECT_EQ(PermissionBits(victim), 0644u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FreshFileTest, ::testing::ValuesIn(kPlants),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CreateFileTest, FileHeldOpenByAnotherIsNotTheOneWritten)
+{
+    TempFolder folder;
+    const std::string name = folder / "f.TMP";
+    WriteBytes(name, "theirs");
+    const int theirs = ::open(name.c_str(), O_RDWR);
+    ASSERT_GE(theirs, 0);
+    const FileHandle file = CreateFile(name.c_str(), FileAccess::Write);
+    ASSERT_NE(file, kInvalidHandle);
+    EXPECT_TRUE(WriteFile(file, "mine", 4));
+    EXPECT_TRUE(CloseHandle(file));
+    ASSERT_EQ(::write(theirs, "XX", 2), 2);
+    ::close(theirs);
+    EXPECT_EQ(ReadBytes(name), "mine");
+}
+
+TEST(CreateFileTest, FreshFileIsOwnerOnlyWhateverTheUmask)
+{
+    TempFolder folder;
+    for (const mode_t mask : {0000, 0022, 0277, 0777}) {
+        const mode_t old = ::umask(mask);
+        const FileHandle file = CreateFile((folder / "f.TMP").c_str(), FileAccess::Write);
+        ::umask(old);
+        ASSERT_NE(file, kInvalidHandle);
+        EXPECT_EQ(PermissionBits(folder / "f.TMP"), 0600u) << "umask " << mask;
+        EXPECT_TRUE(CloseHandle(file));
+    }
+}
+
+TEST(CreateFileTest, FolderOrDeviceUnderTheNameIsRefusedAndKept)
+{
+    TempFolder folder;
+    ASSERT_EQ(::mkdir((folder / "sub.TMP").c_str(), 0755), 0);
+    EXPECT_EQ(CreateFile((folder / "sub.TMP").c_str(), FileAccess::Write), kInvalidHandle);
+    EXPECT_EQ(GetLastError(), kErrorAccessDenied);
+    EXPECT_TRUE(S_ISDIR(StatusOf(folder / "sub.TMP").st_mode));
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can make a device node";
+    const std::string device = folder / "null.TMP";
+    ASSERT_EQ(::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    EXPECT_EQ(CreateFile(device.c_str(), FileAccess::Write), kInvalidHandle);
+    EXPECT_EQ(GetLastError(), kErrorAccessDenied);
+    EXPECT_TRUE(S_ISCHR(StatusOf(device).st_mode));
+}
+
+TEST(CreateFileTest, ReadingThroughALinkReachesTheFileAndSaysSo)
+{
+    TempFolder folder;
+    const std::string target = PlainFile(folder);
+    const std::string link = LinkTo(folder, target);
+    for (const auto& [name, throughLink] : {std::pair{target, false}, std::pair{link, true}}) {
+        const FileHandle file = CreateFile(name.c_str(), FileAccess::Read);
+        ASSERT_NE(file, kInvalidHandle);
+        EXPECT_EQ(FactsOf(file).reachedThroughLink, throughLink);
+        EXPECT_EQ(FactsOf(file).inode, StatusOf(target).st_ino);
+        EXPECT_TRUE(CloseHandle(file));
+    }
 }
 
 // Descriptors run out in a child process whose limit is lowered.
@@ -225,13 +362,21 @@ TEST(ReadWriteTest, WrongDirectionFails)
     EXPECT_TRUE(CloseHandle(writer));
 }
 
+// In a child process whose standard output is the full device.
+void WriteToFullDevice()
+{
+    if (!ravo::testing::RedirectStandardOutput("/dev/full"))
+        std::_Exit(10);
+    const FileHandle file = CreateFile("", FileAccess::Write);
+    if (file == kInvalidHandle)
+        std::_Exit(11);
+    const bool failed = !WriteFile(file, "abc", 3) && GetLastError() == kErrorDiskFull;
+    std::_Exit(failed && CloseHandle(file) ? 0 : 12);
+}
+
 TEST(ReadWriteTest, FullDeviceFailsWith112)
 {
-    const FileHandle file = CreateFile("/dev/full", FileAccess::Write);
-    ASSERT_NE(file, kInvalidHandle);
-    EXPECT_FALSE(WriteFile(file, "abc", 3));
-    EXPECT_EQ(GetLastError(), kErrorDiskFull);
-    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_EXIT(WriteToFullDevice(), ::testing::ExitedWithCode(0), "");
 }
 
 // A write held back in the block fails when it finally goes out: at close.
@@ -256,41 +401,28 @@ TEST(ReadWriteTest, HeldBackWriteFailureIsReportedByClose)
 
 // ---- File types ----------------------------------------------------------------
 
+// In a child process whose standard output is the null device and whose
+// standard input is a pipe.
+void TypesOfStandardStreams()
+{
+    int ends[2];
+    if (!ravo::testing::RedirectStandardOutput("/dev/null") || ::pipe(ends) != 0 ||
+        ::dup2(ends[0], STDIN_FILENO) < 0)
+        std::_Exit(10);
+    const FileHandle device = CreateFile("", FileAccess::Write);
+    const FileHandle pipe = CreateFile("", FileAccess::Read);
+    const bool right = GetFileType(device) == kFileTypeChar && GetFileType(pipe) == kFileTypePipe;
+    std::_Exit(right && CloseHandle(device) && CloseHandle(pipe) ? 0 : 11);
+}
+
 TEST(GetFileTypeTest, TellsDeviceDiskAndPipeApart)
 {
+    EXPECT_EXIT(TypesOfStandardStreams(), ::testing::ExitedWithCode(0), "");
     TempFolder folder;
-    const FileHandle device = CreateFile("/dev/null", FileAccess::Write);
-    EXPECT_EQ(GetFileType(device), kFileTypeChar);
-    EXPECT_TRUE(CloseHandle(device));
     const FileHandle disk = CreateFile(PlainFile(folder).c_str(), FileAccess::Read);
     EXPECT_EQ(GetFileType(disk), kFileTypeDisk);
     EXPECT_TRUE(CloseHandle(disk));
-    const std::string fifo = folder / "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const FileHandle pipe = CreateFile(fifo.c_str(), FileAccess::Read); // must not wait for a writer
-    ASSERT_NE(pipe, kInvalidHandle);
-    EXPECT_EQ(GetFileType(pipe), kFileTypePipe);
-    EXPECT_TRUE(CloseHandle(pipe));
     EXPECT_EQ(GetFileType(kInvalidHandle), kFileTypeUnknown);
-}
-
-// ---- Deleting --------------------------------------------------------------------
-
-TEST(DeleteFileTest, DeletesOnlyWritableFiles)
-{
-    TempFolder folder;
-    const std::string plain = PlainFile(folder);
-    const std::string readOnly = ReadOnlyFile(folder);
-    EXPECT_TRUE(DeleteFile(plain.c_str()));
-    EXPECT_FALSE(Exists(plain));
-    EXPECT_FALSE(DeleteFile(plain.c_str()));
-    EXPECT_EQ(GetLastError(), kErrorFileNotFound);
-    EXPECT_FALSE(DeleteFile(readOnly.c_str()));
-    EXPECT_EQ(GetLastError(), kErrorAccessDenied);
-    EXPECT_TRUE(Exists(readOnly));
-    EXPECT_TRUE(IsReadOnly(readOnly.c_str()));
-    EXPECT_FALSE(DeleteFile(folder.Path().c_str()));
-    EXPECT_TRUE(Exists(folder.Path()));
 }
 
 } // namespace

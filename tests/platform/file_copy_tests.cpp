@@ -1,9 +1,10 @@
-// Copy without overwrite and the atomic replacement of a rewritten file.
+// Copy without overwrite.
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "platform/file_api.h"
@@ -81,6 +82,22 @@ const CopyFailureRow kCopyFailures[] = {
      kErrorFileExists},
     {"SourceMissing", [](const TempFolder& f) { return std::pair{f / "gone", f / "dst"}; }, kErrorFileNotFound},
     {"SourceIsFolder", [](const TempFolder& f) { return std::pair{f.Path(), f / "dst"}; }, kErrorAccessDenied},
+    {"SourceIsFifo",
+     [](const TempFolder& f) {
+         ::mkfifo((f / "fifo").c_str(), 0600);
+         return std::pair{f / "fifo", f / "dst"};
+     },
+     kErrorAccessDenied},
+    {"SourceIsDevice", [](const TempFolder& f) { return std::pair{std::string("/dev/zero"), f / "dst"}; },
+     kErrorAccessDenied},
+    {"DestinationIsLink",
+     [](const TempFolder& f) {
+         WriteBytes(f / "src", "new");
+         WriteBytes(f / "victim", "victim");
+         ::symlink((f / "victim").c_str(), (f / "dst").c_str());
+         return std::pair{f / "src", f / "dst"};
+     },
+     kErrorFileExists},
     {"DestinationFolderMissing",
      [](const TempFolder& f) {
          WriteBytes(f / "src", "new");
@@ -97,7 +114,9 @@ TEST_P(CopyFailureTest, FailsAndChangesNothing)
     const auto [source, destination] = GetParam().prepare(folder);
     const bool destinationExisted = Exists(destination);
     const std::string before = destinationExisted ? ReadBytes(destination) : "";
+    ::alarm(10); // a copy that waits ends the test binary
     EXPECT_FALSE(CopyFileNoOverwrite(source, destination));
+    ::alarm(0);
     EXPECT_EQ(GetLastError(), GetParam().code);
     EXPECT_EQ(Exists(destination), destinationExisted);
     if (destinationExisted) {
@@ -107,6 +126,19 @@ TEST_P(CopyFailureTest, FailsAndChangesNothing)
 
 INSTANTIATE_TEST_SUITE_P(Rows, CopyFailureTest, ::testing::ValuesIn(kCopyFailures),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CopyFileNoOverwriteTest, CopyKeepsAccessListAndAttributes)
+{
+    TempFolder folder;
+    WriteBytes(folder / "src", "content");
+    SetPermissionBits(folder / "src", 0640);
+    ravo::testing::SetAccessList(folder / "src", "u::rw-,u:4242:rw-,g::---,m::rw-,o::---");
+    ASSERT_EQ(::setxattr((folder / "src").c_str(), "user.note", "kept", 4, 0), 0);
+    ASSERT_TRUE(CopyFileNoOverwrite(folder / "src", folder / "copy"));
+    EXPECT_EQ(ravo::testing::AccessList(folder / "copy"), ravo::testing::AccessList(folder / "src"));
+    EXPECT_EQ(ravo::testing::Attribute(folder / "copy", "user.note"), "kept");
+    EXPECT_EQ(PermissionBits(folder / "copy"), PermissionBits(folder / "src"));
+}
 
 void CopyBeyondFileSizeLimit(const std::string& source, const std::string& destination)
 {
@@ -124,62 +156,6 @@ TEST(CopyFileNoOverwriteTest, FailedCopyRemovesItsPartialDestination)
     EXPECT_EXIT(CopyBeyondFileSizeLimit(folder / "big", folder / "copy"), ::testing::ExitedWithCode(0), "");
     EXPECT_FALSE(Exists(folder / "copy"));
     EXPECT_EQ(ReadBytes(folder / "big").size(), 300000u);
-}
-
-// ---- Replacing a listed file ---------------------------------------------------------
-
-TEST(ReplaceFileAtomicallyTest, ReplacementTakesTargetsNameAndMode)
-{
-    TempFolder folder;
-    for (const mode_t bits : {0600, 0640, 0755, 0604}) {
-        WriteBytes(folder / "target", "old");
-        SetPermissionBits(folder / "target", bits);
-        WriteBytes(folder / "target.TMP", "new");
-        SetPermissionBits(folder / "target.TMP", 0666);
-        ASSERT_TRUE(ReplaceFileAtomically(folder / "target.TMP", folder / "target"));
-        EXPECT_EQ(ReadBytes(folder / "target"), "new");
-        EXPECT_EQ(PermissionBits(folder / "target"), bits);
-        EXPECT_FALSE(Exists(folder / "target.TMP"));
-    }
-}
-
-TEST(ReplaceFileAtomicallyTest, RootKeepsOwnerAndSetIdBits)
-{
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "only root can give a file away";
-    TempFolder folder;
-    WriteBytes(folder / "target", "old");
-    ASSERT_EQ(::chown((folder / "target").c_str(), 4321, 4322), 0);
-    SetPermissionBits(folder / "target", 04755);
-    WriteBytes(folder / "target.TMP", "new");
-    ASSERT_TRUE(ReplaceFileAtomically(folder / "target.TMP", folder / "target"));
-    struct stat st {};
-    ASSERT_EQ(::stat((folder / "target").c_str(), &st), 0);
-    EXPECT_EQ(st.st_uid, 4321u);
-    EXPECT_EQ(st.st_gid, 4322u);
-    EXPECT_EQ(st.st_mode & 07777, 04755u);
-    EXPECT_EQ(ReadBytes(folder / "target"), "new");
-}
-
-TEST(ReplaceFileAtomicallyTest, ReadOnlyTargetIsLeftAlone)
-{
-    TempFolder folder;
-    WriteBytes(folder / "target", "old");
-    SetPermissionBits(folder / "target", 0444);
-    WriteBytes(folder / "target.TMP", "new");
-    EXPECT_FALSE(ReplaceFileAtomically(folder / "target.TMP", folder / "target"));
-    EXPECT_EQ(GetLastError(), kErrorAccessDenied);
-    EXPECT_EQ(ReadBytes(folder / "target"), "old");
-    EXPECT_EQ(ReadBytes(folder / "target.TMP"), "new");
-}
-
-TEST(ReplaceFileAtomicallyTest, MissingTargetIsNotCreated)
-{
-    TempFolder folder;
-    WriteBytes(folder / "target.TMP", "new");
-    EXPECT_FALSE(ReplaceFileAtomically(folder / "target.TMP", folder / "target"));
-    EXPECT_FALSE(Exists(folder / "target"));
-    EXPECT_EQ(ReadBytes(folder / "target.TMP"), "new");
 }
 
 } // namespace
