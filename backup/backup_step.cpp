@@ -32,4 +32,14 @@ void BackupListedFiles(const std::string& folder, const std::vector<std::string>
     }
 }
 
+void RunWithBackup(const std::vector<std::string>& paths, const std::optional<std::string>& folder,
+                   const std::function<StringPair(int)>& pairAt, OperationLog& log, ProgressIndicator& progress)
+{
+    if (folder)
+        BackupListedFiles(*folder, paths, log);
+    else
+        log.AppendLine(kNoBackupLine);
+    RunFourPasses(paths, pairAt, log, progress);
+}
+
 } // namespace ravo

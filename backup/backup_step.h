@@ -2,6 +2,8 @@
 // before the passes change it, never overwriting anything there.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,5 +26,12 @@ void BackupListedFiles(const std::string& folder, const std::vector<std::string>
 
 // The line logged instead when no backup is made.
 inline constexpr const char* kNoBackupLine = "Nezálohuji soubory.";
+
+// A whole run: the backup into `folder` when one is chosen, otherwise the
+// no-backup line, then the four passes, pairAt(n) asked for pair n just before
+// its pass. The log is expected empty at the start. File errors of the passes
+// leave as EInOutError and end the run.
+void RunWithBackup(const std::vector<std::string>& paths, const std::optional<std::string>& folder,
+                   const std::function<StringPair(int)>& pairAt, OperationLog& log, ProgressIndicator& progress);
 
 } // namespace ravo

@@ -146,12 +146,10 @@ void TForm2::Button1Click()
     hide();
     host_.ReturnFromDialog();
     host_.ClearLog();
-    const std::vector<std::string> paths = host_.ListedPaths();
-    if (CheckBox1->isChecked())
-        BackupListedFiles(DirectoryListBox1->FolderPath(), paths, host_.Log());
-    else
-        host_.Log().AppendLine(kNoBackupLine);
-    RunFourPasses(paths, [this](int pair) { return host_.PairTexts(pair); }, host_.Log(), host_.Progress());
+    const std::optional<std::string> folder =
+        CheckBox1->isChecked() ? std::optional(DirectoryListBox1->FolderPath()) : std::nullopt;
+    RunWithBackup(host_.ListedPaths(), folder, [this](int pair) { return host_.PairTexts(pair); }, host_.Log(),
+                  host_.Progress());
 }
 
 void TForm2::Button2Click()

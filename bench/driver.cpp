@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,7 @@ public:
 struct Options {
     ravo::StringPair pairs[kPairCount];
     int pairCount = 0;
-    bool backup = false;
-    std::string backupFolder;
+    std::optional<std::string> backupFolder;
     std::vector<std::string> files;
 };
 
@@ -67,7 +67,6 @@ int ParseArguments(int argc, char** argv, Options& options)
         } else if (std::strcmp(arg, "--backup") == 0) {
             if (i + 1 >= argc)
                 return Usage("--backup needs a folder");
-            options.backup = true;
             options.backupFolder = argv[++i];
         } else if (std::strncmp(arg, "--", 2) == 0) {
             return Usage("unknown option");
@@ -87,12 +86,8 @@ void Run(const Options& options)
 {
     StandardOutputLog log;
     ravo::NoProgress progress;
-    if (options.backup)
-        ravo::BackupListedFiles(options.backupFolder, options.files, log);
-    else
-        log.AppendLine(ravo::kNoBackupLine);
-    ravo::RunFourPasses(
-        options.files, [&options](int n) { return options.pairs[n - 1]; }, log, progress);
+    ravo::RunWithBackup(
+        options.files, options.backupFolder, [&options](int n) { return options.pairs[n - 1]; }, log, progress);
 }
 
 int ReportError(const std::string& message)

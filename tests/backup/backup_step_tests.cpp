@@ -1,5 +1,6 @@
 // The backup step: file names, destinations and the log of the copies.
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,6 +131,52 @@ TEST(BackupListedFilesTest, FifoOrDeviceIsAFailedCopyThatNeverWaits)
     EXPECT_FALSE(testing::Exists(backup + "/fifo"));
     EXPECT_FALSE(testing::Exists(backup + "/zero"));
 }
+
+struct RunRow {
+    const char* name;
+    std::optional<std::string> folder; // relative to the scratch folder
+    bool copied;
+};
+
+void PrintTo(const RunRow& row, std::ostream* out) { *out << row.name; }
+
+class RunWithBackupTest : public ::testing::TestWithParam<RunRow> {};
+
+// The backup, or the line that says there is none, comes before the passes,
+// so a copy holds the content from before the run.
+TEST_P(RunWithBackupTest, BackupOrNoBackupLineThenThePasses)
+{
+    const RunRow& row = GetParam();
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "zaloha");
+    const std::string a = folder / "a.txt";
+    WriteBytes(a, "foo\n");
+    const std::optional<std::string> backup =
+        row.folder ? std::optional(folder / *row.folder) : std::optional<std::string>();
+    RecordingLog log;
+    NoProgress progress;
+    RunWithBackup({a}, backup, [](int n) { return n == 2 ? StringPair{"foo", "bar"} : StringPair{}; }, log, progress);
+    Lines expected;
+    if (backup) {
+        const std::string destination = *backup + "/a.txt";
+        expected = {*backup, (row.copied ? "Zálohuji soubor " : "Nelze zálohovat soubor ") + a + " DO " + destination};
+        EXPECT_EQ(testing::Exists(destination), row.copied);
+        if (row.copied) {
+            EXPECT_EQ(ReadBytes(destination), "foo\n");
+        }
+    } else {
+        expected = {kNoBackupLine};
+    }
+    expected.push_back("Modifikuji soubor " + a);
+    EXPECT_EQ(log.lines, expected);
+    EXPECT_EQ(ReadBytes(a), "bar\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RunWithBackupTest,
+                         ::testing::Values(RunRow{"NoBackup", std::nullopt, false},
+                                           RunRow{"BackupFolder", "zaloha", true},
+                                           RunRow{"MissingBackupFolder", "gone", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BackupListedFilesTest, EmptyListLogsOnlyTheFolder)
 {
