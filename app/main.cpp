@@ -1,33 +1,17 @@
-// RAVO's start: the application, its title and Czech toolkit texts, then the
-// main window, the backup-and-run dialog and the help window, in that order.
-// Only the main window is shown; closing it ends the program, even with the
-// help window still open.
-#include <QIcon>
+// RAVO's start: the application and its three windows; only the main window is
+// shown, and closing it ends the program, even with the help window still open.
+#include <QApplication>
 
 #include "app/dialogs/error_display.h"
-#include "app/main_window.h"
-#include "app/toolkit_translations.h"
-#include "backup/form2.h"
-#include "help/form3.h"
-#include "resources/resources.h"
+#include "app/program.h"
 
 int main(int argc, char** argv)
 {
     ravo::RavoApplication application(argc, argv);
-    ravo::SetApplicationTitle(QStringLiteral("RAVO"));
-    ravo::InstallToolkitTranslations(application);
-    ravo::InitResources();
-    QIcon icon;
-    for (const char* picture : {":/ravo_16.png", ":/ravo_32.png", ":/ravo_48.png"})
-        icon.addFile(QString::fromLatin1(picture));
-    QApplication::setWindowIcon(icon);
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    ravo::TForm1 form1;
-    ravo::TForm2 form2(form1);
-    ravo::TForm3 form3;
-    form1.SetCompanionWindows(&form2, &form3);
-    QObject::connect(&form1, &ravo::TForm1::Closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
-    form1.show();
+    ravo::SetUpApplication(application);
+    ravo::Program program;
+    QObject::connect(&program.MainWindow(), &ravo::TForm1::Closed, &application, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    program.MainWindow().show();
     return QApplication::exec();
 }

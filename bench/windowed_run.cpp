@@ -3,7 +3,7 @@
 //
 //   ravo_windowed_run FILE...
 //
-// Builds the three windows as the program does, lists the files in the file
+// Builds the program as it starts, lists the files in the file
 // list, puts "foo" and "bar" into pair 1, presses the run button and then
 // continue without a backup. Prints the seconds from pressing continue to the
 // end of the run on standard output. Exits with 1 when the run did not reach
@@ -25,11 +25,7 @@
 #include <functional>
 
 #include "app/dialogs/error_display.h"
-#include "app/main_window.h"
-#include "app/toolkit_translations.h"
-#include "backup/form2.h"
-#include "help/form3.h"
-#include "resources/resources.h"
+#include "app/program.h"
 
 namespace {
 
@@ -101,15 +97,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: ravo_windowed_run FILE...\n");
         return 2;
     }
-    ravo::SetApplicationTitle(QStringLiteral("RAVO"));
-    ravo::InstallToolkitTranslations(application);
-    ravo::InitResources();
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    ravo::TForm1 form1;
-    ravo::TForm2 form2(form1);
-    ravo::TForm3 form3;
-    form1.SetCompanionWindows(&form2, &form3);
+    ravo::SetUpApplication(application);
+    ravo::Program program;
+    ravo::TForm1& form1 = program.MainWindow();
+    ravo::TForm2& form2 = program.BackupDialog();
     form1.show();
     if (!ProcessEventsUntil([&] { return form1.isActiveWindow(); })) {
         std::fprintf(stderr, "ravo_windowed_run: the main window never became active\n");

@@ -88,21 +88,29 @@ protected:
             QFile file(folder_.filePath(QString::fromUtf8(name)));
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         }
-        form_ = std::make_unique<TForm1>();
-        form_->SetCompanionWindows(&runDialog_, &helpWindow_);
+        form_ = &MakeWindows();
         form_->SetProgramStarter([this](const std::string& commandLine) { started_.push_back(commandLine); });
     }
 
     void TearDown() override
     {
-        form_.reset();
+        form_ = nullptr;
+        ownForm_.reset();
         QDir::setCurrent(savedFolder_);
+    }
+
+    // The main window alone, its companions stood in by plain windows.
+    virtual TForm1& MakeWindows()
+    {
+        ownForm_ = std::make_unique<TForm1>();
+        ownForm_->SetCompanionWindows(&runDialog_, &helpWindow_);
+        return *ownForm_;
     }
 
     void ShowActive()
     {
         form_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form_));
     }
 
     template <typename T>
@@ -179,7 +187,8 @@ protected:
     QWidget helpWindow_;
     std::vector<std::string> started_;
     BoxAnswerer box_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<TForm1> ownForm_;
+    TForm1* form_ = nullptr;
 };
 
 } // namespace ravo::testing

@@ -142,7 +142,7 @@ TEST_F(MainWindowKeys, ToolHintAppearsAfterHalfASecondAndGoesAfterTwoAndAHalf)
 {
     QToolButton* button = Tool("SpeedButton3");
     const QPoint centre = button->rect().center();
-    QEnterEvent enter(centre, button->mapTo(form_.get(), centre), button->mapToGlobal(centre));
+    QEnterEvent enter(centre, button->mapTo(form_, centre), button->mapToGlobal(centre));
     QElapsedTimer clock;
     clock.start();
     QApplication::sendEvent(button, &enter);
@@ -282,7 +282,7 @@ TEST_F(MainWindowTest, AssistiveTechnologyFindsEveryCommandAndField)
 {
     ShowActive();
     QStringList names;
-    CollectNames(QAccessible::queryAccessibleInterface(form_.get()), names);
+    CollectNames(QAccessible::queryAccessibleInterface(form_), names);
     const char* expected[] = {
         "Soubory", "Načíst názvy souborů", "Vybrat všechny", "Odstranit vybrané", "Odstranit všechny", "Konec",
         "Zobrazit", "Označený soubor", "Nápověda", "Jednoduše a rychle",

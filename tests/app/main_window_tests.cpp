@@ -412,7 +412,7 @@ TEST_F(MainWindowTest, HelpIsShownOnceAndLeftWhereItIs)
 TEST_F(MainWindowTest, ExitClosesTheWindowAndEndsTheProgram)
 {
     ShowActive();
-    QSignalSpy closed(form_.get(), &TForm1::Closed);
+    QSignalSpy closed(form_, &TForm1::Closed);
     Entry("Konec1")->trigger();
     EXPECT_FALSE(form_->isVisible());
     EXPECT_EQ(closed.count(), 1);

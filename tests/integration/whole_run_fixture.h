@@ -17,9 +17,8 @@
 #include <array>
 
 #include "app/dialogs/error_display.h"
+#include "app/program.h"
 #include "backup/directory_list_box.h"
-#include "backup/form2.h"
-#include "help/form3.h"
 
 // File contents in failure messages, control bytes escaped.
 inline void PrintTo(const QByteArray& bytes, std::ostream* out)
@@ -105,22 +104,30 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        ASSERT_TRUE(QDir(folder_.path()).mkdir(QString::fromLatin1(kBackupFolder)));
-        SetApplicationTitle(QStringLiteral("RAVO"));
-        // The folder chooser starts in the folder current at start.
-        ASSERT_TRUE(QDir::setCurrent(folder_.path()));
-        form2_ = std::make_unique<TForm2>(*form_);
-        form3_ = std::make_unique<TForm3>();
-        form_->SetCompanionWindows(form2_.get(), form3_.get());
+        form2_ = &program_->BackupDialog();
+        form3_ = &program_->HelpWindow();
         Bar()->installEventFilter(&barShows_);
         ShowActive();
     }
 
     void TearDown() override
     {
-        form2_.reset();
-        form3_.reset();
+        form2_ = nullptr;
+        form3_ = nullptr;
+        form_ = nullptr;
+        program_.reset();
         MainWindowTest::TearDown();
+    }
+
+    // The program as it starts; the folder chooser starts in the folder
+    // current at that moment.
+    TForm1& MakeWindows() override
+    {
+        [[maybe_unused]] static const bool setUp = (SetUpApplication(*qApp), true);
+        EXPECT_TRUE(QDir(folder_.path()).mkdir(QString::fromLatin1(kBackupFolder)));
+        EXPECT_TRUE(QDir::setCurrent(folder_.path()));
+        program_ = std::make_unique<Program>();
+        return program_->MainWindow();
     }
 
     // The folder as the file dialog lists its files.
@@ -192,7 +199,7 @@ protected:
     {
         QTest::mouseClick(Child<QPushButton>(QStringLiteral("Button3")), Qt::LeftButton);
         ASSERT_TRUE(form2_->isVisible());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form2_.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form2_));
         EXPECT_FALSE(form_->isEnabled());
     }
 
@@ -242,8 +249,9 @@ protected:
         return lines;
     }
 
-    std::unique_ptr<TForm2> form2_;
-    std::unique_ptr<TForm3> form3_;
+    std::unique_ptr<Program> program_;
+    TForm2* form2_ = nullptr;
+    TForm3* form3_ = nullptr;
     ModalBoxWatch boxes_;
     ShowCount barShows_;
 };

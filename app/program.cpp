@@ -1,0 +1,29 @@
+// The program's set-up and its windows.
+#include "app/program.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include "app/dialogs/error_display.h"
+#include "app/toolkit_translations.h"
+#include "resources/resources.h"
+
+namespace ravo {
+
+void SetUpApplication(QApplication& application)
+{
+    SetApplicationTitle(QStringLiteral("RAVO"));
+    InstallToolkitTranslations(application);
+    InitResources();
+    QIcon icon;
+    for (const char* picture : {":/ravo_16.png", ":/ravo_32.png", ":/ravo_48.png"})
+        icon.addFile(QString::fromLatin1(picture));
+    QApplication::setWindowIcon(icon);
+    // The help window may stay open after the main window closes; the program
+    // ends with the main window all the same.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+Program::Program() : form2_(form1_) { form1_.SetCompanionWindows(&form2_, &form3_); }
+
+} // namespace ravo
