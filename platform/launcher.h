@@ -11,7 +11,6 @@ namespace ravo {
 struct SplitCommand {
     std::string program;
     std::string argument;
-    bool hasArgument = false;
 };
 
 // The first word (up to the first space) is the program; everything after

@@ -41,8 +41,6 @@ public:
     // screen is the monitor the form wraps its text for and is centred on.
     TMessageForm(const QString& text, MsgDlgType kind, MsgDlgButtons buttons, QScreen* screen);
 
-    int HelpContext() const { return 0; }
-
 public slots:
     void reject() override;
 
