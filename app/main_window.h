@@ -103,7 +103,8 @@ private:
     void Jednoduearychle1Click();
     void Konec1Click();
 
-    // Controls, named as the program has always named them.
+    // Controls, under the object names that tests, scripts and the
+    // accessibility tree find them by.
     QMenuBar* MainMenu1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QLabel* Panel1 = nullptr;

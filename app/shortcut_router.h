@@ -1,9 +1,9 @@
 // Shortcut keys of the main window's menus, matched before the focused
 // control sees the key: first the list's pop-up menu (only while the list has
 // the focus), then the main menu, whatever has the focus. A matching entry
-// takes the key even when it is disabled, and then does nothing. This is how
-// the window has always behaved, so Del, Ctrl+A, Ctrl+Z and Ctrl+Del never
-// reach a string field or the log.
+// takes the key even when it is disabled, and then does nothing. So a menu key
+// means the same wherever the focus is: Del, Ctrl+A, Ctrl+Z and Ctrl+Del act on
+// the file list and never reach a string field or the log.
 //
 // Qt would let a disabled action's key through and would let a line edit
 // claim Del or Ctrl+A for itself, so the matching is done here, in an

@@ -96,7 +96,8 @@ QStringList TForm3::ControlsTopic()
 
 QStringList TForm3::AboutTopic()
 {
-    // The program is signed by its project, not by a person.
+    // The credit names the project: its address stays valid when the people
+    // who work on it change.
     return {
         QStringLiteral("RAVO verze 1.9.0:"),
         QString(),
