@@ -338,8 +338,8 @@ void TForm1::FormCreate()
 // The fields and the bar are sized from the strings group as it stands
 // before the left group changes, so after the window's width changes they
 // reach their final widths only at the next resize or activation. The lag is
-// kept on purpose: every field keeps the width the strings group had one step
-// earlier, so a resize never moves text under the user's caret twice.
+// kept on purpose, as part of the window's fixed layout rules, and it never
+// lasts beyond the next resize or activation.
 void TForm1::FormResize()
 {
     const int stringsWidth = GroupBox3->width();
