@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, RunWithBackupTest,
                          ::testing::Values(RunRow{"NoBackup", std::nullopt, false},
                                            RunRow{"BackupFolder", "zaloha", true},
                                            RunRow{"MissingBackupFolder", "gone", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(BackupListedFilesTest, EmptyListLogsOnlyTheFolder)
 {

@@ -103,7 +103,7 @@ TEST_P(SpliceTest, RewritesFileAsExpected)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SpliceTest, ::testing::ValuesIn(kSplices),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // ---- Log and progress --------------------------------------------------------
 
@@ -232,7 +232,7 @@ TEST_P(PlantedTemporaryTest, ListedFileIsRewrittenAndNothingElse)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PlantedTemporaryTest, ::testing::ValuesIn(kPlants),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // Run as root, a planted link must not hand the root file it leads to over to
 // the listed file's owner.
@@ -441,7 +441,7 @@ TEST_P(PassErrorTest, ErrorEndsRunAfterFirstFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PassErrorTest, ::testing::ValuesIn(kErrors),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // A write that fails in the middle of a file: the process may not grow a
 // file past 64 KiB, so writing the temporary file fails with the code for a

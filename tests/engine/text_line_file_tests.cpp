@@ -100,7 +100,7 @@ TEST_P(ByteRulesTest, CopyGivesExpectedBytes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ByteRulesTest, ::testing::ValuesIn(kByteRules),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(TextLineFileTest, EndTestReadsNothingAway)
 {
@@ -228,7 +228,7 @@ TEST_P(OwnCodesTest, RecordsItsCode)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, OwnCodesTest, ::testing::ValuesIn(kOwnCodes),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(TextLineFileTest, SuccessLeavesAnEarlierCodeInPlace)
 {
@@ -289,7 +289,7 @@ TEST_P(OpenFailuresTest, FailsClosedWithCode)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, OpenFailuresTest, ::testing::ValuesIn(kOpenFailures),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(TextLineFileTest, ReadOnlyFileIsReadAndKeptWhenCreationFails)
 {

@@ -153,7 +153,7 @@ TEST_P(RunCases, LogFilesAndBackupsAfterTheRun)
 }
 
 INSTANTIATE_TEST_SUITE_P(WholeRun, RunCases, ::testing::ValuesIn(kRunCases),
-                         [](const ::testing::TestParamInfo<RunCase>& info) { return info.param.rule; });
+                         [](const ::testing::TestParamInfo<RunCase>& row) { return row.param.rule; });
 
 TEST_F(WholeRun, ASecondRunIntoTheSameFolderKeepsTheFirstBackups)
 {

@@ -135,7 +135,7 @@ TEST_P(OpenTest, OpensOrFailsWithCode)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, OpenTest, ::testing::ValuesIn(kOpens),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CreateFileTest, ReadOnlyFileKeepsItsContentWhenCreationFails)
 {
@@ -202,7 +202,7 @@ TEST_P(FreshFileTest, PlantedEntryIsNeitherOpenedNorFollowed)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FreshFileTest, ::testing::ValuesIn(kPlants),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CreateFileTest, FileHeldOpenByAnotherIsNotTheOneWritten)
 {

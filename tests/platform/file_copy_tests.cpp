@@ -125,7 +125,7 @@ TEST_P(CopyFailureTest, FailsAndChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CopyFailureTest, ::testing::ValuesIn(kCopyFailures),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CopyFileNoOverwriteTest, CopyKeepsAccessListAndAttributes)
 {

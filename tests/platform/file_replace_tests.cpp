@@ -157,7 +157,7 @@ TEST_P(SwappedNameTest, NothingIsRenamed)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SwappedNameTest, ::testing::ValuesIn(kSwaps),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // In a child process that gives up root for an ordinary user who belongs to
 // the file's group but does not own it: the group stays, the owner cannot.
