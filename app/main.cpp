@@ -2,7 +2,7 @@
 // shown, and closing it ends the program, even with the help window still open.
 #include <QApplication>
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/application.h"
 #include "app/program.h"
 
 int main(int argc, char** argv)

@@ -21,7 +21,7 @@
 
 #include <stdexcept>
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/application.h"
 #include "app/dialogs/open_dialog.h"
 #include "app/run_views.h"
 #include "app/shortcut_router.h"

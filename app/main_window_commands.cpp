@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/guard.h"
 #include "app/dialogs/message_form.h"
 #include "app/dialogs/open_dialog.h"
 

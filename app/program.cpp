@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/application.h"
 #include "app/toolkit_translations.h"
 #include "resources/resources.h"
 

@@ -14,7 +14,7 @@
 #include <array>
 #include <set>
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/guard.h"
 #include "backup/drive_combo_box.h"
 #include "platform/current_folder.h"
 #include "platform/volumes.h"

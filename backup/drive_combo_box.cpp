@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/guard.h"
 #include "backup/directory_list_box.h"
 
 namespace ravo {

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/guard.h"
 #include "backup/backup_step.h"
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"

@@ -24,7 +24,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/application.h"
 #include "app/program.h"
 
 namespace {

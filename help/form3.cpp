@@ -2,7 +2,7 @@
 // one fixed topic.
 #include "help/form3.h"
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/guard.h"
 
 #include <QAction>
 #include <QEvent>

@@ -2,6 +2,9 @@
 // but the silent abort is shown in the platform's standard message box.
 #include "app/dialogs/error_display.h"
 
+#include "app/dialogs/application.h"
+#include "app/dialogs/guard.h"
+
 #include "app/dialogs/message_layout.h"
 #include "app/dialogs/modal_scope.h"
 #include "engine/exception.h"
@@ -14,18 +17,6 @@
 namespace ravo {
 
 namespace {
-
-QString& TitleStorage()
-{
-    static QString title = QStringLiteral("RAVO");
-    return title;
-}
-
-QPointer<QWidget>& MainFormStorage()
-{
-    static QPointer<QWidget> form;
-    return form;
-}
 
 // The standard box, centred on the monitor the user works on rather than
 // where the mouse happens to be.
@@ -69,27 +60,6 @@ void CancelMouseCapture()
 
 } // namespace
 
-QString ApplicationTitle()
-{
-    return TitleStorage();
-}
-
-void SetApplicationTitle(const QString& title)
-{
-    TitleStorage() = title;
-}
-
-QWidget* MainForm()
-{
-    return MainFormStorage();
-}
-
-void ClaimMainForm(QWidget* form)
-{
-    if (!MainFormStorage())
-        MainFormStorage() = form;
-}
-
 void ReportUnhandledError(const std::exception& error)
 {
     CancelMouseCapture();
@@ -114,13 +84,6 @@ bool DeliverReportingErrors(const std::function<bool()>& deliver)
         ReportUnhandledError(error);
         return true;
     }
-}
-
-RavoApplication::RavoApplication(int& argc, char** argv) : QApplication(argc, argv) {}
-
-bool RavoApplication::notify(QObject* receiver, QEvent* event)
-{
-    return DeliverReportingErrors([&] { return QApplication::notify(receiver, event); });
 }
 
 } // namespace ravo

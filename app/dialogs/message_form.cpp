@@ -1,7 +1,7 @@
 // The program's message boxes: the form, its keys, and the boxes built on it.
 #include "app/dialogs/message_form.h"
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/application.h"
 #include "app/dialogs/message_layout.h"
 #include "app/dialogs/modal_scope.h"
 

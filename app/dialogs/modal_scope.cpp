@@ -1,7 +1,7 @@
 // Saving and restoring the user's place around a modal box.
 #include "app/dialogs/modal_scope.h"
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/application.h"
 
 #include <QApplication>
 #include <QCursor>

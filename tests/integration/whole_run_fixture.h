@@ -16,7 +16,6 @@
 
 #include <array>
 
-#include "app/dialogs/error_display.h"
 #include "app/program.h"
 #include "backup/directory_list_box.h"
 

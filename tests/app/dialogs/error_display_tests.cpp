@@ -1,6 +1,8 @@
 // The error path: which errors reach the box, what the box says, and that
 // the program goes on afterwards.
+#include "app/dialogs/application.h"
 #include "app/dialogs/error_display.h"
+#include "app/dialogs/guard.h"
 
 #include "engine/exception.h"
 

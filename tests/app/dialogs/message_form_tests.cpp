@@ -1,7 +1,7 @@
 // The real message form: what the user sees and what each key returns.
 #include "app/dialogs/message_form.h"
 
-#include "app/dialogs/error_display.h"
+#include "app/dialogs/application.h"
 #include "app/dialogs/message_layout.h"
 
 #include <QApplication>
