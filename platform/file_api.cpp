@@ -181,34 +181,34 @@ int ClearName(const char* name)
     return 0;
 }
 
-// Gives the new descriptor, or -1 with errno set. Someone who plants a new
-// entry between the removal and the creation gets one more removal; a second
-// plant is refused.
+// Gives the new descriptor, or -1 with errno set. An entry under the name is
+// moved out of the way and the creation tried again; someone who plants a new
+// one meanwhile gets one more removal, a second plant is refused.
 int CreateFreshFile(const char* name, struct stat& st)
 {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (const int error = ClearName(name); error != 0) {
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        fd = ::open(name, kFreshFileFlags, kOwnerOnly);
+        if (fd >= 0)
+            break;
+        if (errno != EEXIST)
+            return -1;
+        const int error = attempt < 2 ? ClearName(name) : EACCES;
+        if (error != 0) {
             errno = error;
             return -1;
         }
-        const int fd = ::open(name, kFreshFileFlags, kOwnerOnly);
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd < 0)
-            return -1;
-        // The umask may have taken bits the owner needs, or left none to take.
-        if (::fstat(fd, &st) != 0 || ((st.st_mode & 07777) != kOwnerOnly && ::fchmod(fd, kOwnerOnly) != 0)) {
-            const int error = errno;
-            ::close(fd);
-            ::unlink(name);
-            errno = error;
-            return -1;
-        }
-        st.st_mode = (st.st_mode & ~07777) | kOwnerOnly;
-        return fd;
     }
-    errno = EACCES;
-    return -1;
+    // The umask may have taken bits the owner needs, or left none to take.
+    if (::fstat(fd, &st) != 0 || ((st.st_mode & 07777) != kOwnerOnly && ::fchmod(fd, kOwnerOnly) != 0)) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(name);
+        errno = error;
+        return -1;
+    }
+    st.st_mode = (st.st_mode & ~07777) | kOwnerOnly;
+    return fd;
 }
 
 int DuplicateStandardStream(FileAccess access, struct stat& st)
