@@ -1,6 +1,6 @@
 // The open-file dialog in the program's locale: with start-up's Czech locale
-// the dialog writes sizes and dates the Czech way, whatever the system's
-// locale, and leaves names and folders as they are.
+// the dialog writes sizes, types and dates the Czech way, whatever the
+// system's locale, and leaves names as they are.
 #include "app/dialogs/locale_file_columns.h"
 
 #include <QAbstractProxyModel>
@@ -24,6 +24,7 @@ namespace {
 struct Row {
     QString name;
     QString size;
+    QString type;
     QString date;
 };
 
@@ -49,6 +50,7 @@ Row RowOf(QFileDialog& dialog, const QString& path)
     const QModelIndex shown = proxy ? proxy->mapFromSource(entry) : entry;
     return {shown.siblingAtColumn(0).data().toString(),
             shown.siblingAtColumn(LocaleFileColumns::kSizeColumn).data().toString(),
+            shown.siblingAtColumn(LocaleFileColumns::kTypeColumn).data().toString(),
             shown.siblingAtColumn(LocaleFileColumns::kDateColumn).data().toString()};
 }
 
@@ -75,7 +77,7 @@ protected:
     QTemporaryDir folder_;
 };
 
-TEST_F(CzechOpenDialog, SizesAndDatesAreWrittenTheCzechWay)
+TEST_F(CzechOpenDialog, SizesTypesAndDatesAreWrittenTheCzechWay)
 {
     struct Case {
         const char* name;
@@ -113,9 +115,11 @@ TEST_F(CzechOpenDialog, SizesAndDatesAreWrittenTheCzechWay)
         EXPECT_EQ(rows[i].name, QString::fromUtf8(c.name));
         EXPECT_EQ(rows[i].size, QString::fromUtf8(c.size_shown)) << c.name;
         EXPECT_EQ(rows[i].date, QString::fromUtf8(c.date_shown)) << c.name;
+        EXPECT_EQ(rows[i].type, QStringLiteral("prostý textový dokument")) << c.name;
     }
     EXPECT_EQ(folderRow.name, QStringLiteral("složka"));
     EXPECT_TRUE(folderRow.size.isEmpty()) << "a folder has no size";
+    EXPECT_EQ(folderRow.type, QStringLiteral("složka"));
 }
 
 } // namespace
