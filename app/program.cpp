@@ -16,7 +16,8 @@ void SetUpApplication(QApplication& application)
     InstallToolkitTranslations(application);
     InitResources();
     QIcon icon;
-    for (const char* picture : {":/ravo_16.png", ":/ravo_32.png", ":/ravo_48.png"})
+    for (const char* picture :
+         {":/ravo_16.png", ":/ravo_32.png", ":/ravo_48.png", ":/ravo_64.png", ":/ravo_128.png", ":/ravo_256.png"})
         icon.addFile(QString::fromLatin1(picture));
     QApplication::setWindowIcon(icon);
     // The help window may stay open after the main window closes; the program

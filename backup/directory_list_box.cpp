@@ -64,12 +64,14 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         const QRect& row = option.rect;
         const QPixmap& picture = pictures_[index.data(KindRole).toInt()];
-        const int pictureWidth = picture.isNull() ? 16 : picture.width();
+        // Layout units: a picture drawn for a scaled screen keeps its size.
+        const QSize pictureSize = picture.deviceIndependentSize().toSize();
+        const int pictureWidth = picture.isNull() ? 16 : pictureSize.width();
         const int x = row.left() + index.data(IndentRole).toInt();
 
         painter->save();
         painter->fillRect(row, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-        painter->drawPixmap(x, (row.top() + row.top() + row.height() - picture.height()) / 2, picture);
+        painter->drawPixmap(x, (row.top() + row.top() + row.height() - pictureSize.height()) / 2, picture);
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter->setFont(option.font);
         const QRect textArea(x + pictureWidth + kTextGap, row.top(), row.right() + 1 - x, row.height());
@@ -86,8 +88,7 @@ private:
 
 QPixmap TransparentPicture(const QString& resource)
 {
-    InitResources();
-    QPixmap picture(resource);
+    QPixmap picture = Picture(resource);
     if (picture.isNull())
         return picture;
     const QImage image = picture.toImage();

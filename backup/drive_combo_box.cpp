@@ -38,13 +38,15 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         const QRect& row = option.rect;
         const QPixmap picture = index.data(Qt::DecorationRole).value<QPixmap>();
-        const int pictureWidth = picture.isNull() ? kMissingPictureWidth : picture.width();
+        // Layout units: a picture drawn for a scaled screen keeps its size.
+        const QSize pictureSize = picture.deviceIndependentSize().toSize();
+        const int pictureWidth = picture.isNull() ? kMissingPictureWidth : pictureSize.width();
 
         painter->save();
         painter->fillRect(row, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
         if (!picture.isNull())
-            painter->drawPixmap(row.left() + kPictureLeft, (row.top() + row.top() + row.height() - picture.height()) / 2,
-                                picture);
+            painter->drawPixmap(row.left() + kPictureLeft,
+                                (row.top() + row.top() + row.height() - pictureSize.height()) / 2, picture);
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter->setFont(option.font);
         const QRect textArea(row.left() + pictureWidth + kTextGap, row.top(), row.width(), row.height());

@@ -57,7 +57,7 @@ void TForm2::createControls()
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(32, 16, 49, 49);
     Image1->setScaledContents(true);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/backup.png")));
+    Image1->setPixmap(Picture(QStringLiteral(":/backup.png")));
 
     CheckBox1 = new QCheckBox(QStringLiteral("&Zálohovat soubory před změnou?"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));

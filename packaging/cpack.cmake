@@ -8,6 +8,8 @@ set(CPACK_PACKAGE_CONTACT "RAVO <ravo@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "change the content of many text files at once")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# MIT; the package states it in usr/share/doc/ravo/copyright.
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "RAVO <ravo@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
@@ -20,6 +22,9 @@ first occurrence of each original is replaced, with an operation log and a\n\
 progress bar.")
 # The Depends line comes from the shared libraries the program links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Metric-compatible stand-ins for the Arial and Courier New the windows ask
+# for, and Qt's own Czech texts for its dialogs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-translations-l10n")
 # ravo_<version>_<arch>.deb
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 

@@ -1,6 +1,7 @@
 // OpenDialog1's component on top of Qt's own (non-native) file dialog.
 #include "app/dialogs/open_dialog.h"
 
+#include "app/dialogs/locale_file_columns.h"
 #include "app/dialogs/modal_scope.h"
 
 #include <QDir>
@@ -88,6 +89,7 @@ void TOpenDialog::prepare(QFileDialog& dialog) const
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setProxyModel(new LocaleFileColumns(&dialog));
     const QStringList filters = NameFilters();
     dialog.setNameFilters(filters);
     if (filterIndex_ >= 1 && filterIndex_ <= filters.size())

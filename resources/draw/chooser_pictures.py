@@ -6,6 +6,8 @@ pixel art, one character per pixel, on the key colour "t" (teal): the
 chooser makes the colour of a picture's bottom-left pixel transparent, so
 every picture leaves that pixel (and its whole background) in the key colour.
 The backup picture (64 x 62) is drawn at half size on white and doubled.
+Each picture also gets an @2x file, every pixel doubled once more, which Qt
+picks on screens scaled by 2.
 Run from anywhere:
     python3 resources/draw/chooser_pictures.py
 The PNGs land in resources/. Only the standard library is used.
@@ -194,23 +196,25 @@ def backup_picture():
 
 
 def write_checked(art, name, size, scale=1):
+    """Writes name.png at size and name@2x.png, every pixel doubled, for
+    screens scaled by 2."""
     width, height = size
     assert len(art) * scale == height, (name, len(art))
     assert all(len(row) * scale == width for row in art), name
-    write_png(art, name, scale)
+    write_png(art, name + ".png", scale)
+    write_png(art, name + "@2x.png", 2 * scale)
 
 
 def main():
-    for art, name in ((FLOPPY, "floppy.png"), (HARD, "hard.png"), (NETWORK, "network.png"),
-                      (CDROM, "cdrom.png"), (RAM, "ram.png")):
+    for art, name in ((FLOPPY, "floppy"), (HARD, "hard"), (NETWORK, "network"),
+                      (CDROM, "cdrom"), (RAM, "ram")):
         assert art[-1][0] == "t", name
         write_checked(art, name, (16, 11))
-    for art, name in ((OPEN_FOLDER, "openfolder.png"), (CLOSED_FOLDER, "closedfolder.png"),
-                      (CURRENT_FOLDER, "currentfolder.png")):
+    for art, name in ((OPEN_FOLDER, "openfolder"), (CLOSED_FOLDER, "closedfolder"),
+                      (CURRENT_FOLDER, "currentfolder")):
         assert art[-1][0] == "t", name
         write_checked(art, name, (16, 15))
-    write_checked(backup_picture(), "backup.png", (64, 62), scale=2)
-
+    write_checked(backup_picture(), "backup", (64, 62), scale=2)
 
 if __name__ == "__main__":
     main()

@@ -7,6 +7,7 @@ character per pixel; '.' is transparent. Run from anywhere:
 The PNGs land in resources/ beside the resource file. Only the standard
 library is used, so the pictures can be redrawn on any machine.
 """
+import vector_art
 from pixel_art import canvas, write_png
 
 
@@ -106,6 +107,27 @@ def icon_32():
     return picture
 
 
+# The same icon drawn as shapes on 32 x 32 units, for 64 pixels and up and
+# the scalable icon: the 32 pixel icon's layout with smooth strokes.
+
+def icon_n(left):
+    """A lower-case n, 7 units wide, from y 19 to 27."""
+    return [vector_art.rect(left, 19, left + 2, 27),
+            vector_art.upper_half_ring(left + 3.5, 22.5, 3.5, 1.5),
+            vector_art.rect(left + 5, 22.5, left + 7, 27)]
+
+
+def icon_shapes():
+    shapes = [("r", vector_art.rect(0, 0, 32, 32)), ("g", vector_art.rect(2, 2, 30, 30)),
+              ("k", vector_art.rect(4, 4, 28, 28))]
+    capital_n = [(6, 6), (8.5, 6), (13.5, 12.2), (13.5, 6), (16, 6), (16, 16),
+                 (13.5, 16), (8.5, 9.8), (8.5, 16), (6, 16)]
+    arrow = [(21.5, 7), (24.5, 7), (24.5, 11.5), (26.5, 11.5), (23, 15.5), (19.5, 11.5), (21.5, 11.5)]
+    shapes += [("r", capital_n), ("r", arrow)]
+    shapes += [("r", part) for part in icon_n(7) + icon_n(18)]
+    return shapes
+
+
 # --- Tool buttons, 18 x 18: an open folder with a red sign for the list
 # commands, a sheet under a magnifying glass for viewing a file.
 
@@ -186,10 +208,17 @@ def main():
     write_png(icon_32(), "ravo_32.png", alpha=True)
     # The 48 pixel size keeps the small icon's look, each pixel tripled.
     write_png(icon_16(), "ravo_48.png", scale=3, alpha=True)
-    write_png(folder_with([(PLUS, 12, 0)]), "add_files.png", alpha=True)
-    write_png(folder_with([(BAR, 12, 2)]), "remove_current.png", alpha=True)
-    write_png(folder_with([(BAR, 12, 0), (BAR, 12, 4)]), "remove_all.png", alpha=True)
-    write_png(view_file(), "view_file.png", alpha=True)
+    for size in (64, 128, 256):
+        vector_art.write_png(icon_shapes(), 32, size, f"ravo_{size}.png")
+    vector_art.write_svg(icon_shapes(), 32, "ravo.svg", "RAVO")
+    tools = ((folder_with([(PLUS, 12, 0)]), "add_files"),
+             (folder_with([(BAR, 12, 2)]), "remove_current"),
+             (folder_with([(BAR, 12, 0), (BAR, 12, 4)]), "remove_all"),
+             (view_file(), "view_file"))
+    for picture, name in tools:
+        write_png(picture, name + ".png", alpha=True)
+        # Screens scaled by 2 get every pixel doubled, so the art stays sharp.
+        write_png(picture, name + "@2x.png", scale=2, alpha=True)
 
 
 if __name__ == "__main__":

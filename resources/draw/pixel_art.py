@@ -37,16 +37,28 @@ def canvas(width, height, fill="."):
 def write_png(picture, name, scale=1, alpha=False):
     """Writes the picture, each pixel scale x scale, as RGB or (alpha) RGBA."""
     rows = [[px for px in row for _ in range(scale)] for row in picture for _ in range(scale)]
-    height, width = len(rows), len(rows[0])
-    raw = bytearray()
+    pixels = []
     for row in rows:
-        raw.append(0)  # no filter
+        line = []
         for pixel in row:
             if pixel == ".":
                 assert alpha, name
-                raw += bytes((0, 0, 0, 0))
+                line.append((0, 0, 0, 0))
             else:
-                raw += bytes(PALETTE[pixel]) + (b"\xff" if alpha else b"")
+                line.append(PALETTE[pixel] + ((0xFF,) if alpha else ()))
+        pixels.append(line)
+    write_pixels(pixels, name, alpha)
+
+
+def write_pixels(pixels, name, alpha=True):
+    """Writes rows of (r, g, b) or (alpha) (r, g, b, a) tuples as a PNG."""
+    height, width = len(pixels), len(pixels[0])
+    raw = bytearray()
+    for row in pixels:
+        raw.append(0)  # no filter
+        for pixel in row:
+            assert len(pixel) == (4 if alpha else 3), name
+            raw += bytes(pixel)
 
     def chunk(kind, data):
         body = kind + data
