@@ -6,8 +6,8 @@
 #pragma once
 
 #include "app/main_window.h"
-#include "backup/form2.h"
-#include "help/form3.h"
+#include "backup/backup_dialog.h"
+#include "help/help_window.h"
 
 class QApplication;
 

@@ -10,7 +10,7 @@
 
 #include "app/main_window.h"
 #include "backup/drive_combo_box.h"
-#include "backup/form2.h"
+#include "backup/backup_dialog.h"
 #include "resources/resources.h"
 
 namespace ravo {

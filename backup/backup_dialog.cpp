@@ -1,7 +1,7 @@
 // The backup-and-run dialog: a white window with the backup picture, the
 // backup check box, the folder chooser shown only while the box is ticked,
 // and the continue and cancel buttons.
-#include "backup/form2.h"
+#include "backup/backup_dialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 // The help window: its topics, the link labels, re-centring on activation
 // and hiding.
-#include "help/form3.h"
+#include "help/help_window.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The help window: a column of link labels, each filling the text area with
 // one fixed topic.
-#include "help/form3.h"
+#include "help/help_window.h"
 
 #include "app/dialogs/guard.h"
 

@@ -13,7 +13,7 @@
 
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
-#include "backup/form2.h"
+#include "backup/backup_dialog.h"
 #include "backup/run_host.h"
 #include "temporary_tree.h"
 
