@@ -3,7 +3,7 @@
 // so that the rules can be checked without a window.
 #pragma once
 
-#include "app/dialogs/message_form.h"
+#include "app/dialogs/message_kinds.h"
 
 #include <QPoint>
 #include <QRect>
