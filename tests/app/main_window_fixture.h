@@ -28,6 +28,7 @@
 
 #include "app/dialogs/open_dialog.h"
 #include "app/main_window.h"
+#include "tests/support/modal_boxes.h"
 
 namespace ravo::testing {
 
@@ -43,41 +44,6 @@ inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 3000
     }
     return true;
 }
-
-// Answers the next message box with the named button and notes its text.
-class BoxAnswerer {
-public:
-    BoxAnswerer()
-    {
-        poll_.setInterval(10);
-        QObject::connect(&poll_, &QTimer::timeout, [this] { answer(); });
-    }
-    void Expect(const char* button)
-    {
-        button_ = QString::fromLatin1(button);
-        poll_.start();
-    }
-    int shown = 0;
-    QString text;
-
-private:
-    void answer()
-    {
-        QWidget* box = QApplication::activeModalWidget();
-        if (box == nullptr)
-            return;
-        poll_.stop();
-        ++shown;
-        if (auto* message = box->findChild<QLabel*>(QStringLiteral("Message")))
-            text = message->text();
-        if (auto* button = box->findChild<QPushButton*>(button_))
-            button->click();
-        else
-            box->close();
-    }
-    QTimer poll_;
-    QString button_;
-};
 
 class MainWindowTest : public ::testing::Test {
 protected:

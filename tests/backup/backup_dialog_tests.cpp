@@ -11,11 +11,12 @@
 #include <QTimer>
 #include <array>
 
+#include "backup/backup_dialog.h"
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
-#include "backup/backup_dialog.h"
 #include "backup/run_host.h"
-#include "temporary_tree.h"
+#include "tests/support/modal_boxes.h"
+#include "tests/support/temporary_tree.h"
 
 namespace ravo {
 namespace {
@@ -350,16 +351,13 @@ TEST_F(Dialog, AnErrorEndsTheRunInTheErrorBoxWithTheProgressBarLeftShown)
     ShowAndActivate();
 
     QString shown;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown = box->text();
-            box->accept();
-        }
+    testing::ModalWatch<QMessageBox> answer([&shown](QMessageBox& box) {
+        shown = box.text();
+        box.accept();
     });
-    answer.start(20);
+    answer.Start();
     Click("Button1");
-    answer.stop();
+    answer.Stop();
 
     EXPECT_EQ(shown, QStringLiteral("File not found."));
     EXPECT_EQ(host_.events, (Events{"return", "clear", "log Nezálohuji soubory.", "pair 1", "progress shown"}));

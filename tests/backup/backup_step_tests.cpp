@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "backup/backup_step.h"
-#include "tests/engine/test_files.h"
+#include "tests/support/files.h"
 
 namespace ravo {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
-#include "temporary_tree.h"
+#include "tests/support/temporary_tree.h"
 
 namespace ravo {
 namespace {

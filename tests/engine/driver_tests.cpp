@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include "tests/engine/test_files.h"
+#include "tests/support/files.h"
 
 namespace ravo {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "engine/in_out_error.h"
 #include "engine/replacement_pass.h"
-#include "tests/engine/test_files.h"
+#include "tests/support/files.h"
 
 namespace ravo {
 namespace {

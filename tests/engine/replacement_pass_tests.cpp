@@ -10,7 +10,7 @@
 
 #include "engine/in_out_error.h"
 #include "engine/replacement_pass.h"
-#include "tests/engine/test_files.h"
+#include "tests/support/files.h"
 
 namespace ravo {
 namespace {
@@ -305,35 +305,6 @@ TEST_F(ReplacementPassTest, AccessListIsKept)
     EXPECT_EQ(ReadBytes(path), "bar\r\n");
 }
 
-// In a child process: a write that fails half way leaves the temporary file,
-// which must be the owner's alone even with a umask that gives all away.
-void RewritePrivateFileUntilWriteFails(const std::string& big)
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-    ::umask(0);
-    const struct rlimit limit = {64 * 1024, 64 * 1024};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-        std::_Exit(10);
-    RecordingLog log;
-    RecordingProgress progress;
-    try {
-        ReplaceInListedFiles({big}, "line", "LINE", log, progress);
-    } catch (const EInOutError&) {
-        std::_Exit(testing::PermissionBits(big + ".TMP") == 0600 ? 0 : 11);
-    }
-    std::_Exit(12);
-}
-
-TEST_F(ReplacementPassTest, TemporaryFileIsOwnerOnlyWhileWritten)
-{
-    std::string content;
-    for (int i = 0; content.size() < 200 * 1024; ++i)
-        content += "line " + std::to_string(i) + "\n";
-    const std::string big = File("big.txt", content);
-    SetPermissionBits(big, 0600);
-    EXPECT_EXIT(RewritePrivateFileUntilWriteFails(big), ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(ReadBytes(big), content);
-}
 
 // ---- Errors end the run ------------------------------------------------------
 
@@ -445,35 +416,67 @@ INSTANTIATE_TEST_SUITE_P(Rows, PassErrorTest, ::testing::ValuesIn(kErrors),
 
 // A write that fails in the middle of a file: the process may not grow a
 // file past 64 KiB, so writing the temporary file fails with the code for a
-// file too large. Run in a child process so the limit does not stay.
-void RewriteUnderFileSizeLimit(const std::string& big, const std::string& next)
+// file too large. Runs the pass over the paths in a child process, so the
+// limit does not stay, with a umask that would give everything away; exits 0
+// when `holds` is true of the error and the log.
+using FailureCheck = bool (*)(const EInOutError& error, const RecordingLog& log, const Lines& paths);
+
+void RewriteUnderFileSizeLimit(const Lines& paths, FailureCheck holds)
 {
     std::signal(SIGXFSZ, SIG_IGN);
+    ::umask(0);
     const struct rlimit limit = {64 * 1024, 64 * 1024};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
         std::_Exit(10);
     RecordingLog log;
     RecordingProgress progress;
     try {
-        ReplaceInListedFiles({big, next}, "line", "LINE", log, progress);
+        ReplaceInListedFiles(paths, "line", "LINE", log, progress);
     } catch (const EInOutError& error) {
-        std::_Exit(error.IoCode() == 223 && log.lines.empty() && PendingIoResult == 0 ? 0 : 11);
+        std::_Exit(holds(error, log, paths) ? 0 : 11);
     }
     std::_Exit(12);
 }
 
-TEST_F(ReplacementPassTest, WriteFailureLeavesListedFileUnchanged)
+// More than the child may write.
+std::string ManyLines()
 {
     std::string content;
     for (int i = 0; content.size() < 200 * 1024; ++i)
         content += "line " + std::to_string(i) + "\n";
+    return content;
+}
+
+TEST_F(ReplacementPassTest, WriteFailureLeavesListedFileUnchanged)
+{
+    const std::string content = ManyLines();
     const std::string big = File("big.txt", content);
     const std::string next = File("next.txt", "line\n");
-    EXPECT_EXIT(RewriteUnderFileSizeLimit(big, next), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(RewriteUnderFileSizeLimit({big, next},
+                                          [](const EInOutError& error, const RecordingLog& log, const Lines&) {
+                                              return error.IoCode() == 223 && log.lines.empty() &&
+                                                     PendingIoResult == 0;
+                                          }),
+                ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(ReadBytes(big), content);
     EXPECT_EQ(ReadBytes(next), "line\n");
     EXPECT_TRUE(Exists(big + ".TMP"));
     EXPECT_FALSE(Exists(next + ".TMP"));
+}
+
+// The temporary file left by the failure holds a private file's new content:
+// it is the owner's alone, whatever the umask.
+TEST_F(ReplacementPassTest, TemporaryFileIsOwnerOnlyWhileWritten)
+{
+    const std::string content = ManyLines();
+    const std::string big = File("big.txt", content);
+    SetPermissionBits(big, 0600);
+    EXPECT_EXIT(RewriteUnderFileSizeLimit({big},
+                                          [](const EInOutError&, const RecordingLog&, const Lines& paths) {
+                                              return testing::PermissionBits(paths[0] + ".TMP") == 0600;
+                                          }),
+                ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadBytes(big), content);
 }
 
 // ---- The run of four passes ----------------------------------------------------

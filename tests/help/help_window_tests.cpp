@@ -16,10 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+#include "tests/support/qt_printers.h"
 
 namespace ravo {
 namespace {

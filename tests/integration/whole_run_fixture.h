@@ -5,7 +5,7 @@
 // answered, so a run never waits on one for ever.
 #pragma once
 
-#include "tests/app/dialogs/qt_printers.h"
+#include "tests/support/qt_printers.h"
 #include "tests/app/main_window_fixture.h"
 
 #include <QCheckBox>
@@ -18,21 +18,6 @@
 
 #include "app/program.h"
 #include "backup/directory_list_box.h"
-
-// File contents in failure messages, control bytes escaped.
-inline void PrintTo(const QByteArray& bytes, std::ostream* out)
-{
-    *out << '"';
-    for (const char byte : bytes) {
-        if (byte == '\r')
-            *out << "\\r";
-        else if (byte == '\n')
-            *out << "\\n";
-        else
-            *out << byte;
-    }
-    *out << '"';
-}
 
 namespace ravo::testing {
 
@@ -53,29 +38,21 @@ inline void PrintTo(const SeenBox& box, std::ostream* out)
 // anything else by closing it.
 class ModalBoxWatch {
 public:
-    ModalBoxWatch()
-    {
-        poll_.setInterval(10);
-        QObject::connect(&poll_, &QTimer::timeout, [this] { answer(); });
-        poll_.start();
-    }
+    ModalBoxWatch() { watch_.Start(); }
     std::vector<SeenBox> seen;
 
 private:
-    void answer()
+    void answer(QWidget& modal)
     {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr)
-            return;
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        if (auto* box = qobject_cast<QMessageBox*>(&modal)) {
             seen.push_back({box->windowTitle(), box->text(), box->icon() == QMessageBox::Critical});
             box->accept();
         } else {
-            seen.push_back({modal->windowTitle(), QStringLiteral("<not a message box>")});
-            modal->close();
+            seen.push_back({modal.windowTitle(), QStringLiteral("<not a message box>")});
+            modal.close();
         }
     }
-    QTimer poll_;
+    ModalWatch<QWidget> watch_{[this](QWidget& modal) { answer(modal); }};
 };
 
 // Counts the times a widget is shown, and painted.

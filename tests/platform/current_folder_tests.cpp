@@ -9,41 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/support/temporary_tree.h"
+
 namespace ravo {
 namespace {
 
-class FolderTree : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/ravo_folders_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        char resolved[PATH_MAX];
-        ASSERT_NE(::realpath(pattern, resolved), nullptr);
-        root_ = resolved;
-        start_ = CurrentFolder();
-    }
-    void TearDown() override
-    {
-        SetCurrentFolder(start_);
-        std::system(("rm -rf '" + root_ + "'").c_str());
-    }
-    std::string MakeFolder(const std::string& name)
-    {
-        const std::string path = root_ + "/" + name;
-        EXPECT_EQ(::mkdir(path.c_str(), 0755), 0) << path;
-        return path;
-    }
-    std::string MakeFile(const std::string& name)
-    {
-        const std::string path = root_ + "/" + name;
-        std::ofstream(path) << "x";
-        return path;
-    }
-
-    std::string root_;
-    std::string start_;
-};
+using FolderTree = testing::TemporaryTree;
 
 TEST_F(FolderTree, MovesAreReadBackAsTheSystemReportsThem)
 {

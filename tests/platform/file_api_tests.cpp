@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "platform/file_api.h"
-#include "tests/engine/test_files.h"
+#include "tests/support/files.h"
 
 namespace ravo::platform {
 namespace {

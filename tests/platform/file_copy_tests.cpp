@@ -9,7 +9,7 @@
 
 #include "platform/file_api.h"
 #include "platform/file_copy.h"
-#include "tests/engine/test_files.h"
+#include "tests/support/files.h"
 
 namespace ravo::platform {
 namespace {

@@ -15,6 +15,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "tests/support/files.h"
+
 namespace fs = std::filesystem;
 using ravo::ResolveProgram;
 using ravo::SplitCommandLine;
@@ -22,20 +24,7 @@ using ravo::StartDetached;
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "ravo-launcher-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempFolder() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-    std::string str() const { return path_.string(); }
-
-private:
-    fs::path path_;
-};
+using ravo::testing::TempFolder;
 
 void WriteFile(const fs::path& path, const std::string& content, fs::perms perms)
 {
@@ -102,39 +91,39 @@ TEST(SplitCommandLine, FirstWordIsProgramAndTheRestOneArgument)
 TEST(ResolveProgram, ProgramOnPathComesFirstThenTheEditorsInOrder)
 {
     TempFolder one, two;
-    WriteScript(two.path() / "notepad.exe", "");
-    WriteScript(one.path() / "mousepad", "");
-    WriteScript(two.path() / "gedit", "");
-    const std::string path = one.str() + ":" + two.str();
+    WriteScript(two / "notepad.exe", "");
+    WriteScript(one / "mousepad", "");
+    WriteScript(two / "gedit", "");
+    const std::string path = one.Path() + ":" + two.Path();
 
-    EXPECT_EQ(ResolveProgram("notepad.exe", path), two.str() + "/notepad.exe");
+    EXPECT_EQ(ResolveProgram("notepad.exe", path), two.Path() + "/notepad.exe");
     // gedit stands before mousepad in the list, whatever folder holds it.
-    EXPECT_EQ(ResolveProgram("missing-program", path), two.str() + "/gedit");
-    EXPECT_EQ(ResolveProgram("missing-program", one.str()), one.str() + "/mousepad");
+    EXPECT_EQ(ResolveProgram("missing-program", path), two.Path() + "/gedit");
+    EXPECT_EQ(ResolveProgram("missing-program", one.Path()), one.Path() + "/mousepad");
 }
 
 TEST(ResolveProgram, SkipsWhatCannotBeRun)
 {
     TempFolder folder, current;
-    WriteFile(folder.path() / "notepad.exe", "not a program", fs::perms::owner_read | fs::perms::owner_write);
-    fs::create_directory(folder.path() / "gedit");
-    WriteScript(current.path() / "notepad.exe", "");
+    WriteFile(folder / "notepad.exe", "not a program", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_directory(folder / "gedit");
+    WriteScript(current / "notepad.exe", "");
     const fs::path before = fs::current_path();
-    fs::current_path(current.path());
+    fs::current_path(current.Path());
 
-    const std::string cases[] = {folder.str(), "", ":" + folder.str() + ":", "/nonexistent-folder"};
+    const std::string cases[] = {folder.Path(), "", ":" + folder.Path() + ":", "/nonexistent-folder"};
     for (const std::string& path : cases)
         EXPECT_EQ(ResolveProgram("notepad.exe", path), "") << "PATH=" << path;
     fs::current_path(before);
-    EXPECT_EQ(ResolveProgram("", current.str()), "");
+    EXPECT_EQ(ResolveProgram("", current.Path()), "");
 }
 
 TEST(ResolveProgram, NameWithSlashIsTakenAsItStands)
 {
     TempFolder folder;
-    WriteScript(folder.path() / "viewer", "");
-    EXPECT_EQ(ResolveProgram(folder.str() + "/viewer", ""), folder.str() + "/viewer");
-    EXPECT_EQ(ResolveProgram(folder.str() + "/absent", folder.str()), "");
+    WriteScript(folder / "viewer", "");
+    EXPECT_EQ(ResolveProgram(folder.Path() + "/viewer", ""), folder.Path() + "/viewer");
+    EXPECT_EQ(ResolveProgram(folder.Path() + "/absent", folder.Path()), "");
 }
 
 // A fake notepad.exe records its arguments, NUL-terminated, into a file.
@@ -142,8 +131,8 @@ class StartDetachedTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        record_ = bin_.path() / "argv";
-        WriteScript(bin_.path() / "notepad.exe",
+        record_ = bin_ / "argv";
+        WriteScript(bin_ / "notepad.exe",
                     "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" + record_.string() + ".part'\n"
                     "mv '" + record_.string() + ".part' '" + record_.string() + "'\n");
     }
@@ -155,7 +144,7 @@ protected:
 
 TEST_F(StartDetachedTest, PathWithShellCharactersIsOneArgumentAndRunsNothingElse)
 {
-    const std::string dir = files_.str();
+    const std::string dir = files_.Path();
     const std::string paths[] = {
         dir + "/a;touch " + dir + "/pwned",
         dir + "/$(touch " + dir + "/pwned)",
@@ -166,18 +155,18 @@ TEST_F(StartDetachedTest, PathWithShellCharactersIsOneArgumentAndRunsNothingElse
         dir + "/line\ntouch " + dir + "/pwned",
         dir + "/with spaces/and  two.txt",
     };
-    PathOverride path(bin_.str() + ":/usr/bin:/bin");
+    PathOverride path(bin_.Path() + ":/usr/bin:/bin");
     for (const std::string& listed : paths) {
         fs::remove(record_);
         ASSERT_TRUE(StartDetached("notepad.exe " + listed)) << listed;
         EXPECT_EQ(AwaitFile(record_), listed + '\0') << listed;
-        EXPECT_FALSE(fs::exists(files_.path() / "pwned")) << listed;
+        EXPECT_FALSE(fs::exists(files_ / "pwned")) << listed;
     }
 }
 
 TEST_F(StartDetachedTest, LeavesNoChildToReap)
 {
-    PathOverride path(bin_.str() + ":/usr/bin:/bin");
+    PathOverride path(bin_.Path() + ":/usr/bin:/bin");
     ASSERT_TRUE(StartDetached("notepad.exe /some/file.txt"));
     AwaitFile(record_);
     errno = 0;
@@ -187,10 +176,10 @@ TEST_F(StartDetachedTest, LeavesNoChildToReap)
 
 TEST_F(StartDetachedTest, FallsBackToAnInstalledEditor)
 {
-    fs::remove(bin_.path() / "notepad.exe");
-    WriteScript(bin_.path() / "kate", "printf '%s\\0' \"$@\" > '" + record_.string() + ".part'\n"
+    fs::remove(bin_ / "notepad.exe");
+    WriteScript(bin_ / "kate", "printf '%s\\0' \"$@\" > '" + record_.string() + ".part'\n"
                                       "/bin/mv '" + record_.string() + ".part' '" + record_.string() + "'\n");
-    PathOverride path(bin_.str());
+    PathOverride path(bin_.Path());
     ASSERT_TRUE(StartDetached("notepad.exe /x/y z.txt"));
     EXPECT_EQ(AwaitFile(record_), std::string("/x/y z.txt") + '\0');
 }
@@ -198,12 +187,12 @@ TEST_F(StartDetachedTest, FallsBackToAnInstalledEditor)
 TEST_F(StartDetachedTest, ReportsFailureWithoutStartingAnything)
 {
     TempFolder empty;
-    PathOverride path(empty.str());
+    PathOverride path(empty.Path());
     EXPECT_FALSE(StartDetached("notepad.exe /x.txt"));
     EXPECT_FALSE(StartDetached(""));
 
     // A script whose interpreter is missing cannot be executed.
-    WriteFile(empty.path() / "notepad.exe", "#!/nonexistent/interpreter\n", fs::perms::owner_all);
+    WriteFile(empty / "notepad.exe", "#!/nonexistent/interpreter\n", fs::perms::owner_all);
     EXPECT_FALSE(StartDetached("notepad.exe /x.txt"));
 }
 

@@ -9,6 +9,8 @@
 #include <QString>
 #include <gtest/gtest.h>
 
+#include "tests/support/pictures.h"
+
 namespace ravo {
 namespace {
 
@@ -18,19 +20,7 @@ const char* const kShownPictures[] = {
     ":/openfolder.png", ":/closedfolder.png", ":/currentfolder.png", ":/backup.png",
 };
 
-// Whether `big` is `small` with every pixel doubled.
-bool IsDoubled(const QImage& small, const QImage& big)
-{
-    if (big.size() != small.size() * 2)
-        return false;
-    const QImage a = small.convertToFormat(QImage::Format_ARGB32);
-    const QImage b = big.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < b.height(); ++y)
-        for (int x = 0; x < b.width(); ++x)
-            if (b.pixel(x, y) != a.pixel(x / 2, y / 2))
-                return false;
-    return true;
-}
+using testing::IsDoubled;
 
 TEST(Picture, ScaledScreensGetTheSharpDoubleAtThePicturesOwnLayoutSize)
 {

@@ -9,26 +9,15 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
-#include "backup/drive_combo_box.h"
 #include "backup/backup_dialog.h"
+#include "backup/drive_combo_box.h"
 #include "resources/resources.h"
+#include "tests/support/pictures.h"
 
 namespace ravo {
 namespace {
 
-// Whether `big` is `small` with every pixel doubled.
-bool IsDoubled(const QImage& small, const QImage& big)
-{
-    if (big.size() != small.size() * 2)
-        return false;
-    const QImage a = small.convertToFormat(QImage::Format_ARGB32);
-    const QImage b = big.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < b.height(); ++y)
-        for (int x = 0; x < b.width(); ++x)
-            if (b.pixel(x, y) != a.pixel(x / 2, y / 2))
-                return false;
-    return true;
-}
+using testing::IsDoubled;
 
 class ScaledScreen : public ::testing::Test {
 protected:

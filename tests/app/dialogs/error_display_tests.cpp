@@ -14,7 +14,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "qt_printers.h"
+#include "tests/support/modal_boxes.h"
+#include "tests/support/qt_printers.h"
 
 #include <stdexcept>
 
@@ -33,22 +34,18 @@ struct SeenBox {
 SeenBox WatchForBox(const std::function<void()>& action)
 {
     SeenBox seen;
-    QTimer watcher;
-    watcher.setInterval(0);
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        watcher.stop();
-        seen.shown = true;
-        seen.caption = box->windowTitle();
-        seen.text = box->text();
-        seen.icon = box->icon();
-        for (QAbstractButton* button : box->buttons())
-            seen.buttons << button->text();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    watcher.start();
+    testing::ModalWatch<QMessageBox> watch(
+        [&seen](QMessageBox& box) {
+            seen.shown = true;
+            seen.caption = box.windowTitle();
+            seen.text = box.text();
+            seen.icon = box.icon();
+            for (QAbstractButton* button : box.buttons())
+                seen.buttons << button->text();
+            QTest::keyClick(&box, Qt::Key_Return);
+        },
+        testing::ModalWatch<QMessageBox>::Repeat::Once, 0);
+    watch.Start();
     action();
     QApplication::processEvents();
     return seen;

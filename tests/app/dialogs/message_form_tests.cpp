@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "qt_printers.h"
+#include "tests/support/qt_printers.h"
 
 #include <functional>
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qt_printers.h"
+#include "tests/support/qt_printers.h"
 
 namespace ravo {
 namespace {

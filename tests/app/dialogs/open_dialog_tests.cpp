@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "qt_printers.h"
+#include "tests/support/qt_printers.h"
 
 namespace ravo {
 namespace {
