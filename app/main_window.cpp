@@ -28,7 +28,6 @@
 #include "app/tool_hints.h"
 #include "engine/exception.h"
 #include "platform/launcher.h"
-#include "resources/resources.h"
 
 namespace ravo {
 namespace {
@@ -112,7 +111,6 @@ TForm1::TForm1()
       startProgram_([](const std::string& commandLine) { StartDetached(commandLine); }),
       paintThrottle_(std::make_unique<PaintThrottle>())
 {
-    InitResources();
     setObjectName(QStringLiteral("Form1"));
     ClaimMainForm(this);
     setWindowTitle(kCaption);

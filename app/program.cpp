@@ -6,7 +6,6 @@
 
 #include "app/dialogs/application.h"
 #include "app/toolkit_translations.h"
-#include "resources/resources.h"
 
 namespace ravo {
 
@@ -14,7 +13,6 @@ void SetUpApplication(QApplication& application)
 {
     SetApplicationTitle(QStringLiteral("RAVO"));
     InstallToolkitTranslations(application);
-    InitResources();
     QIcon icon;
     for (const char* picture :
          {":/ravo_16.png", ":/ravo_32.png", ":/ravo_48.png", ":/ravo_64.png", ":/ravo_128.png", ":/ravo_256.png"})

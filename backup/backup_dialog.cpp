@@ -52,7 +52,6 @@ TForm2::TForm2(RunHost& host) : QWidget(nullptr, Qt::Window | Qt::CustomizeWindo
 
 void TForm2::createControls()
 {
-    InitResources();
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(32, 16, 49, 49);

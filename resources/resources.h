@@ -7,9 +7,6 @@ class QPixmap;
 class QString;
 
 namespace ravo {
-// Makes the pictures available; call before loading one. Safe to repeat.
-void InitResources();
-
 // The picture for a screen of the given device pixel ratio: above 1, its @2x
 // rendering where there is one, carrying the ratio 2 so that it keeps the
 // picture's size in layout units; otherwise the picture itself.

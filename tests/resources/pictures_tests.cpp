@@ -24,7 +24,6 @@ using testing::IsDoubled;
 
 TEST(Picture, ScaledScreensGetTheSharpDoubleAtThePicturesOwnLayoutSize)
 {
-    InitResources();
     for (const char* name : kShownPictures) {
         const QString resource = QString::fromLatin1(name);
         const QImage plain(resource);
@@ -52,7 +51,6 @@ TEST(Picture, APictureWithoutADoubleOrAMissingOneStaysAsItIs)
 
 TEST(ApplicationIcon, EverySizeTheDesktopAsksFor)
 {
-    InitResources();
     for (const int size : {16, 32, 48, 64, 128, 256}) {
         const QImage icon(QStringLiteral(":/ravo_%1.png").arg(size));
         EXPECT_EQ(icon.size(), QSize(size, size)) << size;
