@@ -3,12 +3,10 @@
 // an indent that grows with its depth.
 #include "backup/directory_list_box.h"
 
-#include <QBitmap>
 #include <QCollator>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <array>
@@ -16,9 +14,9 @@
 
 #include "app/dialogs/guard.h"
 #include "backup/drive_combo_box.h"
+#include "backup/picture_row.h"
 #include "platform/current_folder.h"
 #include "platform/volumes.h"
-#include "resources/resources.h"
 
 namespace ravo {
 
@@ -54,30 +52,15 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        const int width = index.data(IndentRole).toInt() + 16 + kTextGap
+        const int width = index.data(IndentRole).toInt() + kRowPictureWidth + kTextGap
                           + option.fontMetrics.horizontalAdvance(index.data(Qt::DisplayRole).toString());
         return QSize(width, std::max(option.fontMetrics.height(), kMinRowHeight));
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        const bool selected = option.state & QStyle::State_Selected;
-        const QRect& row = option.rect;
-        const QPixmap& picture = pictures_[index.data(KindRole).toInt()];
-        // Layout units: a picture drawn for a scaled screen keeps its size.
-        const QSize pictureSize = picture.deviceIndependentSize().toSize();
-        const int pictureWidth = picture.isNull() ? 16 : pictureSize.width();
-        const int x = row.left() + index.data(IndentRole).toInt();
-
-        painter->save();
-        painter->fillRect(row, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-        painter->drawPixmap(x, (row.top() + row.top() + row.height() - pictureSize.height()) / 2, picture);
-        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->setFont(option.font);
-        const QRect textArea(x + pictureWidth + kTextGap, row.top(), row.right() + 1 - x, row.height());
-        painter->drawText(textArea, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          index.data(Qt::DisplayRole).toString());
-        painter->restore();
+        PaintPictureRow(*painter, option, pictures_[index.data(KindRole).toInt()],
+                        index.data(Qt::DisplayRole).toString(), index.data(IndentRole).toInt(), kTextGap, Qt::AlignTop);
     }
 
 private:
@@ -85,16 +68,6 @@ private:
 };
 
 } // namespace
-
-QPixmap TransparentPicture(const QString& resource)
-{
-    QPixmap picture = Picture(resource);
-    if (picture.isNull())
-        return picture;
-    const QImage image = picture.toImage();
-    picture.setMask(picture.createMaskFromColor(image.pixelColor(0, image.height() - 1), Qt::MaskInColor));
-    return picture;
-}
 
 TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent)
 {

@@ -9,15 +9,9 @@
 #include <string>
 #include <vector>
 
-class QPixmap;
-
 namespace ravo {
 
 class TDriveComboBox;
-
-// A picture of the program's resources whose bottom-left pixel's colour is
-// transparent, so rows draw it over their own background.
-QPixmap TransparentPicture(const QString& resource);
 
 class TDirectoryListBox : public QListWidget {
     Q_OBJECT

@@ -2,13 +2,13 @@
 // owner-drawn so pictures and texts stand where the folder list's do.
 #include "backup/drive_combo_box.h"
 
-#include <QPainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <array>
 
 #include "app/dialogs/guard.h"
 #include "backup/directory_list_box.h"
+#include "backup/picture_row.h"
 
 namespace ravo {
 
@@ -17,7 +17,6 @@ namespace {
 constexpr int kPictureLeft = 2;
 constexpr int kTextGap = 6;
 constexpr int kMinRowHeight = 11;
-constexpr int kMissingPictureWidth = 16;
 
 enum EntryRole { MountPointRole = Qt::UserRole, KindRole };
 
@@ -35,24 +34,8 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        const bool selected = option.state & QStyle::State_Selected;
-        const QRect& row = option.rect;
-        const QPixmap picture = index.data(Qt::DecorationRole).value<QPixmap>();
-        // Layout units: a picture drawn for a scaled screen keeps its size.
-        const QSize pictureSize = picture.deviceIndependentSize().toSize();
-        const int pictureWidth = picture.isNull() ? kMissingPictureWidth : pictureSize.width();
-
-        painter->save();
-        painter->fillRect(row, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-        if (!picture.isNull())
-            painter->drawPixmap(row.left() + kPictureLeft,
-                                (row.top() + row.top() + row.height() - pictureSize.height()) / 2, picture);
-        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->setFont(option.font);
-        const QRect textArea(row.left() + pictureWidth + kTextGap, row.top(), row.width(), row.height());
-        painter->drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          index.data(Qt::DisplayRole).toString());
-        painter->restore();
+        PaintPictureRow(*painter, option, index.data(Qt::DecorationRole).value<QPixmap>(),
+                        index.data(Qt::DisplayRole).toString(), kPictureLeft, kTextGap, Qt::AlignVCenter);
     }
 };
 
