@@ -32,6 +32,15 @@ constexpr int kExtendedButtonTop = 240;
 constexpr int kButton1Left = 144;
 constexpr int kButton2Left = 256;
 constexpr QSize kButtonSize(89, 25);
+constexpr QRect kImageGeometry(32, 16, 49, 49);
+constexpr QRect kCheckBoxGeometry(136, 16, 225, 17);
+// The folder chooser, shown below the check box while it is ticked.
+constexpr int kChooserLeft = 96;
+constexpr int kChooserWidth = 365;
+constexpr QPoint kDriveLabelAt(kChooserLeft, 48);
+constexpr QRect kDriveGeometry(kChooserLeft, 64, kChooserWidth, 20);
+constexpr QPoint kFolderLabelAt(kChooserLeft, 88);
+constexpr QRect kFolderGeometry(kChooserLeft, 104, kChooserWidth, 129);
 
 } // namespace
 
@@ -54,29 +63,29 @@ void TForm2::createControls()
 {
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(32, 16, 49, 49);
+    Image1->setGeometry(kImageGeometry);
     Image1->setScaledContents(true);
     Image1->setPixmap(Picture(QStringLiteral(":/backup.png")));
 
     CheckBox1 = new QCheckBox(QStringLiteral("&Zálohovat soubory před změnou?"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setGeometry(136, 16, 225, 17);
+    CheckBox1->setGeometry(kCheckBoxGeometry);
 
     DirectoryListBox1 = new TDirectoryListBox(this);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    DirectoryListBox1->setGeometry(96, 104, 365, 129);
+    DirectoryListBox1->setGeometry(kFolderGeometry);
     DriveComboBox1 = new TDriveComboBox(this);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    DriveComboBox1->setGeometry(96, 64, 365, 20);
+    DriveComboBox1->setGeometry(kDriveGeometry);
     DriveComboBox1->SetDirList(DirectoryListBox1);
 
     Label1 = new QLabel(QStringLiteral("&Disk:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->move(96, 48);
+    Label1->move(kDriveLabelAt);
     Label1->setBuddy(DriveComboBox1);
     Label2 = new QLabel(QStringLiteral("&Složka:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->move(96, 88);
+    Label2->move(kFolderLabelAt);
     Label2->setBuddy(DirectoryListBox1);
 
     Button1 = new QPushButton(QStringLiteral("&Pokračovat"), this);

@@ -42,14 +42,14 @@ private:
     void setFolderControlsVisible(bool visible);
 
     RunHost& host_;
-    QLabel* Image1;
-    QCheckBox* CheckBox1;
-    QLabel* Label1;
-    TDriveComboBox* DriveComboBox1;
-    QLabel* Label2;
-    TDirectoryListBox* DirectoryListBox1;
-    QPushButton* Button1;
-    QPushButton* Button2;
+    QLabel* Image1 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    TDriveComboBox* DriveComboBox1 = nullptr;
+    QLabel* Label2 = nullptr;
+    TDirectoryListBox* DirectoryListBox1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
 };
 
 } // namespace ravo

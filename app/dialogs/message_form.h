@@ -43,7 +43,7 @@ private:
 
     QString text_;
     MsgDlgButtons buttonSet_;
-    QScreen* screen_;
+    QScreen* screen_ = nullptr;
     std::vector<QPushButton*> buttons_;
     QPushButton* cancelButton_ = nullptr;
 };
