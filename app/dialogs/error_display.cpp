@@ -41,7 +41,7 @@ protected:
     }
 
 private:
-    QScreen* screen_;
+    QScreen* screen_ = nullptr;
 };
 
 std::string MessageOf(const std::exception& error)
