@@ -158,10 +158,11 @@ void PrintTo(const PlantRow& row, std::ostream* out) { *out << row.name; }
 const PlantRow kPlants[] = {
     {"Nothing", [](const std::string&, const std::string&) {}},
     {"OldFile", [](const std::string& name, const std::string&) { WriteBytes(name, "left by an earlier run"); }},
-    {"LinkToOtherFile", [](const std::string& name, const std::string& victim) { ::symlink(victim.c_str(), name.c_str()); }},
-    {"DanglingLink", [](const std::string& name, const std::string&) { ::symlink("/nonexistent/x", name.c_str()); }},
-    {"LinkToItself", [](const std::string& name, const std::string&) { ::symlink(name.c_str(), name.c_str()); }},
-    {"HardLinkToOtherFile", [](const std::string& name, const std::string& victim) { ::link(victim.c_str(), name.c_str()); }},
+    {"LinkToOtherFile", [](const std::string& name, const std::string& victim) { std::filesystem::create_symlink(victim, name); }},
+    {"DanglingLink", [](const std::string& name, const std::string&) { std::filesystem::create_symlink("/nonexistent/x", name); }},
+    {"LinkToItself", [](const std::string& name, const std::string&) { std::filesystem::create_symlink(name, name); }},
+    {"HardLinkToOtherFile",
+     [](const std::string& name, const std::string& victim) { std::filesystem::create_hard_link(victim, name); }},
     {"Fifo", [](const std::string& name, const std::string&) { ::mkfifo(name.c_str(), 0666); }},
     {"Socket",
      [](const std::string& name, const std::string&) {

@@ -94,7 +94,7 @@ const CopyFailureRow kCopyFailures[] = {
      [](const TempFolder& f) {
          WriteBytes(f / "src", "new");
          WriteBytes(f / "victim", "victim");
-         ::symlink((f / "victim").c_str(), (f / "dst").c_str());
+         std::filesystem::create_symlink(f / "victim", f / "dst");
          return std::pair{f / "src", f / "dst"};
      },
      kErrorFileExists},
