@@ -1,8 +1,13 @@
 // The byte rules of the line-oriented text file, its own result codes and
 // the platform failures it reports.
+#include <algorithm>
 #include <climits>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <sys/ioctl.h>
 #include <unistd.h>
+#include <vector>
 
 #include "engine/in_out_error.h"
 #include "engine/text_line_file.h"
@@ -378,6 +383,263 @@ TEST_F(TextLineFileTest, EmptyNameReadsStandardInput)
 {
     EXPECT_EXIT(ReadStandardInput(), ::testing::ExitedWithCode(0), "");
 }
+
+// ---- Promises seen on a pipe ------------------------------------------------
+//
+// A regular file hides how the component moves its bytes, since the platform
+// layer reads ahead and writes behind in large blocks; a pipe passes every
+// call straight through, so what has left it or arrived in it shows the
+// component's own 128-byte transfers. Named files must be regular, so the
+// pipe stands in for the standard input or output, which an empty name opens.
+
+// Bytes waiting in a pipe, asked through any of its descriptors.
+int BytesInPipe(int fd)
+{
+    int waiting = -1;
+    if (::ioctl(fd, FIONREAD, &waiting) != 0)
+        return -1;
+    return waiting;
+}
+
+// The standard input or output replaced by a pipe for the object's lifetime;
+// the test holds the pipe's other end.
+class StandardStreamOnPipe {
+public:
+    explicit StandardStreamOnPipe(int stream) : stream_(stream)
+    {
+        int ends[2];
+        if ((saved_ = ::dup(stream)) < 0 || ::pipe(ends) != 0)
+            throw std::runtime_error("cannot make a pipe");
+        const bool input = stream == STDIN_FILENO;
+        readEnd_ = input ? stream : ends[0];
+        if (::dup2(ends[input ? 0 : 1], stream) < 0)
+            throw std::runtime_error("cannot replace a standard stream");
+        ::close(ends[input ? 0 : 1]);
+        ours_ = ends[input ? 1 : 0];
+    }
+    ~StandardStreamOnPipe()
+    {
+        Restore();
+        if (ours_ >= 0)
+            ::close(ours_);
+    }
+    StandardStreamOnPipe(const StandardStreamOnPipe&) = delete;
+    StandardStreamOnPipe& operator=(const StandardStreamOnPipe&) = delete;
+
+    int Waiting() const { return BytesInPipe(readEnd_); }
+    // Input: bytes for the component to read.
+    void Put(const std::string& bytes)
+    {
+        if (::write(ours_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            throw std::runtime_error("cannot fill the pipe");
+    }
+    // Input: lets go of the writing end, so that a reader meets the end.
+    void EndInput()
+    {
+        ::close(ours_);
+        ours_ = -1;
+    }
+    // Input: the component's descriptor shares the pipe's open state with
+    // the standard input, so this makes its next read on an empty pipe fail.
+    void FailReadsWhenEmpty()
+    {
+        if (::fcntl(stream_, F_SETFL, ::fcntl(stream_, F_GETFL) | O_NONBLOCK) != 0)
+            throw std::runtime_error("cannot make the pipe non-blocking");
+    }
+    // Output: what has arrived so far.
+    std::string TakeAll()
+    {
+        std::string bytes(static_cast<std::size_t>(std::max(Waiting(), 0)), '\0');
+        if (!bytes.empty() && ::read(readEnd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            throw std::runtime_error("cannot drain the pipe");
+        return bytes;
+    }
+    // Puts the real stream back (before a check whose report must be seen).
+    void Restore()
+    {
+        if (saved_ < 0)
+            return;
+        ::dup2(saved_, stream_);
+        ::close(saved_);
+        saved_ = -1;
+    }
+
+private:
+    int stream_;
+    int saved_ = -1;
+    int readEnd_ = -1;
+    int ours_ = -1;
+};
+
+TEST_F(TextLineFileTest, ReaderTakesItsInputIn128ByteBlocks)
+{
+    StandardStreamOnPipe input(STDIN_FILENO);
+    const std::string second(150, 'x');
+    const std::string third(300 - 4 - 152, 'z');
+    input.Put("abc\n" + second + "\r\n" + third);
+    TextLineFile reader;
+    reader.BindName("");
+    reader.OpenForReading();
+    ASSERT_EQ(PendingIoResult, 0);
+    ASSERT_EQ(input.Waiting(), 300);
+
+    EXPECT_FALSE(reader.AtEnd());
+    EXPECT_EQ(input.Waiting(), 172) << "the first end test takes one block";
+    std::string line;
+    reader.ReadLineText(line);
+    reader.SkipLineBreak();
+    EXPECT_EQ(line, "abc");
+    EXPECT_EQ(input.Waiting(), 172) << "a line inside the block reads nothing more";
+    reader.ReadLineText(line);
+    reader.SkipLineBreak();
+    EXPECT_EQ(line, second);
+    EXPECT_EQ(input.Waiting(), 44) << "a line across the block boundary takes the next block";
+    EXPECT_FALSE(reader.AtEnd());
+    EXPECT_EQ(input.Waiting(), 44);
+
+    input.EndInput();
+    reader.ReadLineText(line);
+    EXPECT_EQ(line, third);
+    EXPECT_TRUE(reader.AtEnd());
+    reader.CloseLineFile();
+    EXPECT_EQ(PendingIoResult, 0);
+}
+
+TEST_F(TextLineFileTest, WriterWritesAFullBufferOutAtOnce)
+{
+    // Test reports go to the standard output too, so what arrived is noted
+    // while the pipe stands in, and checked once the real output is back.
+    StandardStreamOnPipe output(STDOUT_FILENO);
+    std::vector<int> arrived;
+    TextLineFile writer;
+    writer.BindName("");
+    writer.CreateForWriting();
+    const std::int32_t opened = PendingIoResult;
+    writer.WriteText("abc");
+    writer.WriteLineBreak();
+    writer.WriteText(std::string(122, 'x'));
+    arrived.push_back(output.Waiting());
+    writer.WriteText("y");
+    arrived.push_back(output.Waiting());
+    writer.WriteText(std::string(300, 'w'));
+    arrived.push_back(output.Waiting());
+    writer.WriteText("tail");
+    arrived.push_back(output.Waiting());
+    writer.CloseLineFile();
+    const std::string written = output.TakeAll();
+    output.Restore();
+
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(PendingIoResult, 0);
+    // 127 bytes wait (a line break drains nothing on a pipe), the 128th sends
+    // the block, then whole blocks only, and the rest at close.
+    EXPECT_EQ(arrived, (std::vector<int>{0, 128, 384, 384}));
+    EXPECT_EQ(written, "abc\r\n" + std::string(122, 'x') + "y" + std::string(300, 'w') + "tail");
+}
+
+// ---- Skipping a break on its own ---------------------------------------------
+
+struct SkipRow {
+    const char* name;
+    std::string input;
+    std::vector<std::string> linesAfter;
+};
+
+void PrintTo(const SkipRow& row, std::ostream* out) { *out << row.name; }
+
+// SkipLineBreak from the start of a line passes over the line's content up
+// to its break; a CR not followed by LF is content it skips too.
+const SkipRow kSkips[] = {
+    {"LoneCrIsSkippedAsContent", "a\rb\r\nc", {"c"}},
+    {"SeveralLoneCrs", "\r\rx\ny", {"y"}},
+    {"CrCrLfEndsAtTheLf", "a\r\r\nb", {"b"}},
+    {"LoneCrAtBlockBoundary", std::string(127, 'x') + "\ry\nrest", {"rest"}},
+    {"LoneCrAtTheEnd", "ab\r", {}},
+    {"BreakFirst", "\r\n\rz\nw", {"z", "w"}},
+};
+
+class SkipAloneTest : public TextLineFileTest, public ::testing::WithParamInterface<SkipRow> {};
+
+TEST_P(SkipAloneTest, SkipsTheWholeLine)
+{
+    const std::string path = folder_ / "f.txt";
+    WriteBytes(path, GetParam().input);
+    TextLineFile reader;
+    reader.BindName(path);
+    reader.OpenForReading();
+    reader.SkipLineBreak();
+    std::vector<std::string> lines;
+    for (std::string line; !reader.AtEnd(); lines.push_back(line)) {
+        reader.ReadLineText(line);
+        reader.SkipLineBreak();
+    }
+    EXPECT_EQ(lines, GetParam().linesAfter);
+    EXPECT_EQ(PendingIoResult, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SkipAloneTest, ::testing::ValuesIn(kSkips),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// ---- A read that fails in the middle of the input ---------------------------
+
+struct BrokenInputRow {
+    const char* name;
+    std::string before;
+    std::string complete;
+};
+
+void PrintTo(const BrokenInputRow& row, std::ostream* out) { *out << row.name; }
+
+const BrokenInputRow kBrokenInputs[] = {
+    {"InsideALineAcrossBlocks", std::string(200, 'a') + "\r\n" + std::string(98, 'b'), std::string(200, 'a') + "\r\n"},
+    {"RightAfterACr", "first\r\n" + std::string(120, 'b') + "\r", "first\r\n"},
+    {"InsideAPiece", "x\n" + std::string(300, 'c'), "x\r\n"},
+    {"AtALineStart", std::string(126, 'a') + "\r\n", std::string(126, 'a') + "\r\n"},
+};
+
+class BrokenInputTest : public TextLineFileTest, public ::testing::WithParamInterface<BrokenInputRow> {};
+
+// Run as the replacement pass runs it: the failed read is found by the check
+// after the line is read, so nothing of the line it broke is written.
+TEST_P(BrokenInputTest, WritesNothingOfTheBrokenLine)
+{
+    const std::string target = folder_ / "out.txt";
+    StandardStreamOnPipe input(STDIN_FILENO);
+    input.Put(GetParam().before);
+    TextLineFile reader;
+    TextLineFile writer;
+    reader.BindName("");
+    reader.OpenForReading();
+    input.FailReadsWhenEmpty();
+    writer.BindName(target);
+    writer.CreateForWriting();
+    ASSERT_EQ(PendingIoResult, 0);
+    std::int32_t code = 0;
+    try {
+        std::string line;
+        for (;;) {
+            const bool atEnd = reader.AtEnd();
+            CheckIoResult();
+            if (atEnd)
+                break;
+            reader.ReadLineText(line);
+            reader.SkipLineBreak();
+            CheckIoResult();
+            writer.WriteText(line);
+            writer.WriteLineBreak();
+            CheckIoResult();
+        }
+    } catch (const EInOutError& error) {
+        code = error.IoCode();
+    }
+    writer.CloseLineFile();
+    reader.CloseLineFile();
+    EXPECT_NE(code, 0) << "the failed read is reported";
+    EXPECT_EQ(ReadBytes(target), GetParam().complete);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BrokenInputTest, ::testing::ValuesIn(kBrokenInputs),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(TextLineFileTest, RebindingAndDestroyingLeaveNoDescriptorOpen)
 {
