@@ -2,7 +2,7 @@
 // writer's buffer and closing.
 #include "engine/text_line_file.h"
 
-#include <algorithm>
+#include <cassert>
 #include <cstring>
 
 #include "engine/in_out_error.h"
@@ -103,6 +103,27 @@ void TextLineFile::Open(Mode mode)
 }
 
 // ---- Reading ----------------------------------------------------------------
+//
+// The buffer is scanned for the next CR or LF with memchr and the bytes
+// before it move as one run; only the break itself is looked at byte by byte.
+
+namespace {
+
+// The index of the first byte b in bytes[0, n), or n when there is none.
+std::size_t IndexOf(const unsigned char* bytes, unsigned char b, std::size_t n)
+{
+    const void* found = std::memchr(bytes, b, n);
+    return found != nullptr ? static_cast<std::size_t>(static_cast<const unsigned char*>(found) - bytes) : n;
+}
+
+// The length of the run of line content at the start of bytes[0, n): up to
+// the first CR or LF, or all n bytes.
+std::size_t ContentRun(const unsigned char* bytes, std::size_t n)
+{
+    return IndexOf(bytes, kCr, IndexOf(bytes, kLf, n));
+}
+
+} // namespace
 
 std::int32_t TextLineFile::FillBuffer()
 {
@@ -110,8 +131,28 @@ std::int32_t TextLineFile::FillBuffer()
     std::size_t got = 0;
     if (!platform::ReadFile(handle_, buffer_.data(), kBufferSize, got))
         return LastPlatformCode();
+    assert(got <= kBufferSize);
     end_ = got;
     return 0;
+}
+
+// Called with the buffer exhausted: fills it from the file. False at the
+// physical end, which stays final, and after a failed read, whose code is
+// recorded (the next call tries the file again).
+bool TextLineFile::Refill()
+{
+    assert(position_ == end_);
+    if (inputEnded_)
+        return false;
+    if (const std::int32_t code = FillBuffer(); code != 0) {
+        Record(code);
+        return false;
+    }
+    if (end_ == 0) {
+        inputEnded_ = true;
+        return false;
+    }
+    return true;
 }
 
 // The next byte without consuming it, filling the buffer when it is empty;
@@ -122,37 +163,35 @@ int TextLineFile::PeekByte()
         Record(kIoNotOpenForReading);
         return kEnd;
     }
-    if (position_ < end_)
-        return buffer_[position_];
-    if (inputEnded_)
+    if (position_ == end_ && !Refill())
         return kEnd;
-    if (const std::int32_t code = FillBuffer(); code != 0) {
-        Record(code);
-        return kEnd;
-    }
-    if (end_ == 0) {
-        inputEnded_ = true;
-        return kEnd;
-    }
     return buffer_[position_];
-}
-
-int TextLineFile::ReadByte()
-{
-    const int b = PeekByte();
-    if (b != kEnd)
-        ++position_;
-    return b;
 }
 
 bool TextLineFile::EndMarkAtLineStart() { return atLineStart_ && PeekByte() == kEndMark; }
 
 bool TextLineFile::AtEnd()
 {
+    if (mode_ == Mode::Reading && position_ < end_)
+        return atLineStart_ && buffer_[position_] == kEndMark;
     const int b = PeekByte();
     return b == kEnd || (atLineStart_ && b == kEndMark);
 }
 
+// A CR has just been consumed: true when an LF follows, which it consumes
+// too when `takeLf`. A CR not followed by LF is dropped, and the line goes on.
+bool TextLineFile::CrEndsLine(bool takeLf)
+{
+    atLineStart_ = false;
+    if (PeekByte() != kLf)
+        return false;
+    if (takeLf)
+        ++position_;
+    return true;
+}
+
+// Stops before an LF, before the LF of a CR LF (the CR consumed), or at the
+// end of the input. A CR not followed by LF is dropped.
 void TextLineFile::ReadLineText(std::string& line)
 {
     line.clear();
@@ -162,62 +201,57 @@ void TextLineFile::ReadLineText(std::string& line)
     }
     if (EndMarkAtLineStart())
         return;
-    while (ReadPiece(line) == kPieceLimit) {
-    }
-}
-
-// Appends at most 255 bytes of the current line to `line` and gives their
-// number. Stops before an LF, before the LF of a CR LF (the CR consumed), at
-// the end of the input, or after the 255th byte. A CR not followed by LF is
-// dropped and not counted.
-std::size_t TextLineFile::ReadPiece(std::string& line)
-{
-    std::size_t stored = 0;
-    while (stored < kPieceLimit) {
-        if (PeekByte() == kEnd)
-            return stored;
+    for (;;) {
+        if (position_ == end_ && !Refill())
+            return;
         const unsigned char* run = buffer_.data() + position_;
-        const std::size_t available = std::min(end_ - position_, kPieceLimit - stored);
-        std::size_t n = 0;
-        while (n < available && run[n] != kLf && run[n] != kCr)
-            ++n;
+        const std::size_t n = ContentRun(run, end_ - position_);
         if (n > 0) {
             line.append(reinterpret_cast<const char*>(run), n);
-            stored += n;
             position_ += n;
             atLineStart_ = false;
         }
-        if (n == available)
+        if (position_ == end_)
             continue;
-        if (run[n] == kLf)
-            return stored;
+        if (buffer_[position_] == kLf)
+            return;
         ++position_; // the CR
-        atLineStart_ = false;
-        if (PeekByte() == kLf)
-            return stored;
+        if (CrEndsLine(false))
+            return;
     }
-    return stored;
 }
 
+// Consumes the line's remaining content and its break: an LF, or a CR LF.
 void TextLineFile::SkipLineBreak()
 {
     if (mode_ != Mode::Reading) {
         Record(kIoNotOpenForReading);
         return;
     }
+    // Right after ReadLineText the break is all that is left of the line.
+    if (position_ < end_ && buffer_[position_] == kLf) {
+        ++position_;
+        atLineStart_ = true;
+        return;
+    }
     if (EndMarkAtLineStart())
         return;
     for (;;) {
-        const int b = ReadByte();
-        if (b == kEnd)
+        if (position_ == end_ && !Refill())
             return;
-        if (b == kLf || (b == kCr && PeekByte() == kLf)) {
-            if (b == kCr)
-                ++position_;
+        const std::size_t n = ContentRun(buffer_.data() + position_, end_ - position_);
+        if (n > 0) {
+            position_ += n;
+            atLineStart_ = false;
+        }
+        if (position_ == end_)
+            continue;
+        const bool lf = buffer_[position_] == kLf;
+        ++position_;
+        if (lf || CrEndsLine(true)) {
             atLineStart_ = true;
             return;
         }
-        atLineStart_ = false;
     }
 }
 
@@ -240,6 +274,7 @@ void TextLineFile::WriteText(std::string_view text)
         Record(kIoNotOpenForWriting);
         return;
     }
+    assert(position_ < kBufferSize);
     const char* bytes = text.data();
     std::size_t left = text.size();
     for (;;) {

@@ -22,12 +22,12 @@ namespace ravo {
 // code in PendingIoResult and the caller checks with CheckIoResult.
 //
 // It does not seek, does not read and write at once, and holds no more than
-// one 128-byte buffer: a line is gathered in pieces straight into the
-// caller's string, so memory grows with the longest line only.
+// one 128-byte buffer: a line is gathered run by run straight into the
+// caller's string, so memory grows with the longest line only. Each platform
+// read or write moves one whole buffer, except the last of a file.
 class TextLineFile {
 public:
     static constexpr std::size_t kBufferSize = 128;
-    static constexpr std::size_t kPieceLimit = 255;
     static constexpr unsigned char kEndMark = 26;
 
     enum class Mode { Unbound, Closed, Reading, Writing };
@@ -60,11 +60,11 @@ private:
     void Open(Mode mode);
     void CloseQuietly();
     std::int32_t FillBuffer();
+    bool Refill();
     std::int32_t DrainBuffer();
     std::int32_t LineFlush();
     int PeekByte();
-    int ReadByte();
-    std::size_t ReadPiece(std::string& line);
+    bool CrEndsLine(bool takeLf);
     bool EndMarkAtLineStart();
 
     platform::FileHandle handle_ = platform::kInvalidHandle;
