@@ -450,6 +450,18 @@ void TForm1::ClearLog()
     Memo3->clear();
 }
 
+void TForm1::RunStarting()
+{
+    log_->BeginRun();
+    progress_->BeginRun();
+}
+
+void TForm1::RunEnded()
+{
+    progress_->EndRun();
+    log_->EndRun();
+}
+
 ProgressIndicator& TForm1::Progress()
 {
     return *progress_;

@@ -57,6 +57,8 @@ public:
     StringPair PairTexts(int pair) const override;
     OperationLog& Log() override;
     void ClearLog() override;
+    void RunStarting() override;
+    void RunEnded() override;
     ProgressIndicator& Progress() override;
     void ReturnFromDialog() override;
 

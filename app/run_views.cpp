@@ -51,32 +51,74 @@ bool PaintThrottle::Due()
     return true;
 }
 
+MemoLog::MemoLog(QPlainTextEdit& memo, PaintThrottle& throttle) : memo_(memo), throttle_(throttle)
+{
+    throttle_.AddView([this] { ShowCollected(); });
+}
+
 // Lines go at the very end, after whatever the user typed there; a last line
 // without its line break gets one first, so the new line stands on its own.
-//
-// What costs in an append is not the text but the view catching up: each
-// size change of the document makes the memo lay out its bottom lines again
-// to size its scroll bar, and moving the caret scrolls. So the size change
-// is held back while the line goes in, and the view catches up only when it
-// repaints and, after the last line of a burst, once events run again.
 void MemoLog::AppendLine(const std::string& line)
 {
-    QString text = QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())) + u'\n';
+    collected_ += QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size()));
+    collected_ += u'\n';
+    if (!inRun_) {
+        InsertCollected();
+        CatchUpLater();
+    } else if (throttle_.Due()) {
+        throttle_.BringUpToDate();
+        memo_.viewport()->repaint();
+    }
+}
+
+void MemoLog::ShowCollected()
+{
+    if (collected_.isEmpty())
+        return;
+    InsertCollected();
+    CatchUp();
+}
+
+void MemoLog::BeginRun()
+{
+    inRun_ = true;
+}
+
+// However the run ended, the log holds all its lines before anything else
+// (an error box, say) is shown.
+void MemoLog::EndRun()
+{
+    inRun_ = false;
+    if (!collected_.isEmpty()) {
+        InsertCollected();
+        CatchUpLater();
+    }
+}
+
+// What costs in an insertion is not the text but the view catching up: each
+// size change of the document makes the memo lay out its bottom lines again
+// to size its scroll bar, and moving the caret scrolls. So the size change
+// is held back while the text goes in, and the view catches up only when it
+// repaints and, after the last line of a burst, once events run again.
+void MemoLog::InsertCollected()
+{
     QTextCursor cursor(memo_.document());
     cursor.movePosition(QTextCursor::End);
     if (!memo_.document()->lastBlock().text().isEmpty())
-        text.prepend(u'\n');
+        collected_.prepend(u'\n');
     QAbstractTextDocumentLayout* layout = memo_.document()->documentLayout();
     const bool wasBlocked = layout->blockSignals(true);
-    cursor.insertText(text);
+    cursor.insertText(collected_);
     layout->blockSignals(wasBlocked);
-    if (throttle_.Due()) {
-        CatchUp();
-        memo_.viewport()->repaint();
-    } else if (!catchUpPending_) {
-        catchUpPending_ = true;
-        QTimer::singleShot(0, &memo_, [this] { CatchUp(); });
-    }
+    collected_.clear();
+}
+
+void MemoLog::CatchUpLater()
+{
+    if (catchUpPending_)
+        return;
+    catchUpPending_ = true;
+    QTimer::singleShot(0, &memo_, [this] { CatchUp(); });
 }
 
 void MemoLog::CatchUp()
@@ -92,38 +134,75 @@ void MemoLog::CatchUp()
     memo_.verticalScrollBar()->setValue(memo_.verticalScrollBar()->maximum());
 }
 
+BarProgress::BarProgress(RunProgressBar& bar, PaintThrottle& throttle) : bar_(bar), throttle_(throttle)
+{
+    throttle_.AddView([this] { ShowPosition(); });
+}
+
+// Whatever else changes on the bar comes after the position set before it.
 void BarProgress::SetMinimum(int minimum)
 {
+    ShowPosition();
     bar_.setMinimum(minimum);
 }
 
 void BarProgress::SetMaximum(int maximum)
 {
+    ShowPosition();
     bar_.setMaximum(maximum);
 }
 
 void BarProgress::SetStep(int step)
 {
+    ShowPosition();
     bar_.setStep(step);
 }
 
 void BarProgress::SetPosition(int position)
 {
-    bar_.setValueWithoutRepaint(position);
+    position_ = position;
+    if (!inRun_)
+        ShowPosition();
     RepaintWhenDue();
+}
+
+void BarProgress::BeginRun()
+{
+    inRun_ = true;
+}
+
+void BarProgress::EndRun()
+{
+    inRun_ = false;
+    ShowPosition();
+}
+
+void BarProgress::ShowPosition()
+{
+    if (!position_)
+        return;
+    bar_.setValueWithoutRepaint(*position_);
+    position_.reset();
 }
 
 void BarProgress::SetVisible(bool visible)
 {
+    ShowPosition();
     bar_.setVisible(visible);
     if (visible)
-        bar_.repaint();
+        Repaint();
 }
 
 void BarProgress::RepaintWhenDue()
 {
     if (bar_.isVisible() && throttle_.Due())
-        bar_.repaint();
+        Repaint();
+}
+
+void BarProgress::Repaint()
+{
+    throttle_.BringUpToDate();
+    bar_.repaint();
 }
 
 } // namespace ravo

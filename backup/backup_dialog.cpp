@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 
 #include "app/dialogs/guard.h"
@@ -154,6 +155,8 @@ void TForm2::Button1Click()
     hide();
     host_.ReturnFromDialog();
     host_.ClearLog();
+    host_.RunStarting();
+    const auto runEnded = qScopeGuard([this] { host_.RunEnded(); });
     const std::optional<std::string> folder =
         CheckBox1->isChecked() ? std::optional(DirectoryListBox1->FolderPath()) : std::nullopt;
     RunWithBackup(host_.ListedPaths(), folder, [this](int pair) { return host_.PairTexts(pair); }, host_.Log(),

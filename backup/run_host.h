@@ -17,6 +17,10 @@ public:
     virtual StringPair PairTexts(int pair) const = 0;
     virtual OperationLog& Log() = 0;
     virtual void ClearLog() = 0;
+    // Around a run's log lines: the log may collect them while the run
+    // lasts, and holds them all once it has ended, however it ended.
+    virtual void RunStarting() = 0;
+    virtual void RunEnded() = 0;
     virtual ProgressIndicator& Progress() = 0;
     // Enables the main window again and gives it the focus.
     virtual void ReturnFromDialog() = 0;

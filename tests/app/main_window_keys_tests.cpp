@@ -3,8 +3,11 @@
 #include "tests/app/main_window_fixture.h"
 
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTextDocument>
+#include <QThread>
 #include <QToolTip>
 #include <QTranslator>
 
@@ -217,6 +220,91 @@ TEST_F(MainWindowTest, LogLinesGoAtTheEndOnLinesOfTheirOwn)
     }
     form_->ClearLog();
     EXPECT_TRUE(memo->toPlainText().isEmpty());
+}
+
+// Sees what the log holds, and where the bar stands, each time the log paints.
+class PaintedTexts : public QObject {
+public:
+    PaintedTexts(QPlainTextEdit& memo, QProgressBar& bar) : memo_(memo), bar_(bar)
+    {
+        memo.viewport()->installEventFilter(this);
+    }
+    QStringList texts;
+    QList<int> positions;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            texts << memo_.toPlainText();
+            positions << bar_.value();
+        }
+        return false;
+    }
+
+private:
+    QPlainTextEdit& memo_;
+    QProgressBar& bar_;
+};
+
+// During a run the lines and the bar's position wait and go in together when
+// the log or the bar repaints: the document changes once per repaint, not
+// once per line, yet every repaint shows every line and the position so far,
+// and the end of the run puts in the rest.
+TEST_F(MainWindowTest, ARunsLogLinesGoInTogetherAtEachRepaintAndAllByItsEnd)
+{
+    ShowActive();
+    auto* memo = Child<QPlainTextEdit>("Memo3");
+    auto* bar = Child<RunProgressBar>("ProgressBar1");
+    form_->ClearLog();
+    ProgressIndicator& progress = form_->Progress();
+    progress.SetMaximum(1000000);
+    progress.SetPosition(0);
+    int changes = 0;
+    QObject::connect(memo->document(), &QTextDocument::contentsChange, [&changes] { ++changes; });
+    PaintedTexts painted(*memo, *bar);
+    QStringList soFar;
+    int position = 0;
+    QStringList expectedTexts;
+    QList<int> expectedPositions;
+    bool paintedWithTheBar = false;
+    const auto noteRepaint = [&](qsizetype paintsBefore) {
+        if (painted.texts.size() > paintsBefore) {
+            expectedTexts << soFar.join(u'\n') + u'\n';
+            expectedPositions << position;
+        }
+    };
+
+    form_->RunStarting();
+    QElapsedTimer clock;
+    clock.start();
+    // As the pass does it, a line and then the bar for every file; no events
+    // run, only the views' own repaints draw them.
+    for (int n = 1; clock.elapsed() < 6 * PaintThrottle::kIntervalMs; ++n) {
+        soFar << QStringLiteral("Modifikuji soubor /x/%1.txt").arg(n);
+        qsizetype paintsBefore = painted.texts.size();
+        form_->Log().AppendLine(soFar.last().toStdString());
+        noteRepaint(paintsBefore);
+        paintsBefore = painted.texts.size();
+        if (n == 3) {
+            progress.SetVisible(true); // the bar repaints at once
+            paintedWithTheBar = painted.texts.size() > paintsBefore;
+        } else {
+            progress.SetPosition(position = n);
+        }
+        noteRepaint(paintsBefore);
+        QThread::msleep(1);
+    }
+    const int changesDuringTheRun = changes;
+    form_->RunEnded();
+
+    EXPECT_EQ(painted.texts, expectedTexts);
+    EXPECT_EQ(painted.positions, expectedPositions);
+    EXPECT_GE(painted.texts.size(), 2) << "the log repainted during the run";
+    EXPECT_TRUE(paintedWithTheBar) << "a repaint of the bar brings the log up to date";
+    EXPECT_LE(changesDuringTheRun, painted.texts.size()) << soFar.size() << " lines";
+    EXPECT_EQ(memo->toPlainText(), soFar.join(u'\n') + u'\n') << "all lines by the end";
+    EXPECT_EQ(bar->value(), position) << "the last position by the end";
 }
 
 TEST_F(MainWindowTest, ProgressGoesToTheBar)

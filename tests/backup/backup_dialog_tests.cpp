@@ -44,6 +44,8 @@ public:
         log.clear();
         events.push_back("clear");
     }
+    void RunStarting() override { events.push_back("run starts"); }
+    void RunEnded() override { events.push_back("run ends"); }
     ProgressIndicator& Progress() override { return *this; }
     void ReturnFromDialog() override
     {
@@ -294,9 +296,22 @@ TEST_F(Dialog, ContinueWithoutBackupSaysSoAndRunsTheFourPairsInTurn)
 
     EXPECT_FALSE(form_->isVisible());
     const Events expected = {
-        "return",  "clear",  "log Nezálohuji soubory.", "pair 1", "progress shown", "log Modifikuji soubor " + a,
-        "log Modifikuji soubor " + b, "pair 2",  "pair 3", "progress shown", "log Modifikuji soubor " + a,
-        "log Modifikuji soubor " + b, "pair 4",  "progress hidden",
+        "return",
+        "clear",
+        "run starts",
+        "log Nezálohuji soubory.",
+        "pair 1",
+        "progress shown",
+        "log Modifikuji soubor " + a,
+        "log Modifikuji soubor " + b,
+        "pair 2",
+        "pair 3",
+        "progress shown",
+        "log Modifikuji soubor " + a,
+        "log Modifikuji soubor " + b,
+        "pair 4",
+        "progress hidden",
+        "run ends",
     };
     EXPECT_EQ(host_.events, expected);
     EXPECT_EQ(ReadFile(a), "1 2\r\n");
@@ -321,6 +336,7 @@ TEST_F(Dialog, ContinueWithBackupCopiesIntoTheChosenFolderFirst)
     const Events expected = {
         "return",
         "clear",
+        "run starts",
         "log " + backups,
         "log Zálohuji soubor " + a + " DO " + backups + "/a.txt",
         "log Zálohuji soubor " + b + " DO " + backups + "/b.txt",
@@ -334,6 +350,7 @@ TEST_F(Dialog, ContinueWithBackupCopiesIntoTheChosenFolderFirst)
         "pair 3",
         "pair 4",
         "progress hidden",
+        "run ends",
     };
     EXPECT_EQ(host_.events, expected);
     EXPECT_EQ(ReadFile(backups + "/a.txt"), "alpha\r\n");
@@ -351,8 +368,10 @@ TEST_F(Dialog, AnErrorEndsTheRunInTheErrorBoxWithTheProgressBarLeftShown)
     ShowAndActivate();
 
     QString shown;
-    testing::ModalWatch<QMessageBox> answer([&shown](QMessageBox& box) {
+    Events beforeTheBox;
+    testing::ModalWatch<QMessageBox> answer([&](QMessageBox& box) {
         shown = box.text();
+        beforeTheBox = host_.events;
         box.accept();
     });
     answer.Start();
@@ -360,7 +379,10 @@ TEST_F(Dialog, AnErrorEndsTheRunInTheErrorBoxWithTheProgressBarLeftShown)
     answer.Stop();
 
     EXPECT_EQ(shown, QStringLiteral("File not found."));
-    EXPECT_EQ(host_.events, (Events{"return", "clear", "log Nezálohuji soubory.", "pair 1", "progress shown"}));
+    const Events expected = {"return", "clear", "run starts", "log Nezálohuji soubory.", "pair 1", "progress shown",
+                             "run ends"};
+    EXPECT_EQ(beforeTheBox, expected) << "the run's log is complete when the box comes up";
+    EXPECT_EQ(host_.events, expected);
     EXPECT_EQ(ReadFile(later), "alpha\r\n");
     EXPECT_FALSE(form_->isVisible());
 }
