@@ -21,9 +21,12 @@
 
 #include <stdexcept>
 
+#include "app/bar_progress.h"
 #include "app/dialogs/application.h"
 #include "app/dialogs/open_dialog.h"
-#include "app/run_views.h"
+#include "app/memo_log.h"
+#include "app/paint_throttle.h"
+#include "app/run_progress_bar.h"
 #include "app/shortcut_router.h"
 #include "app/tool_hints.h"
 #include "engine/exception.h"
@@ -246,7 +249,6 @@ void TForm1::createRunGroup()
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
-    ProgressBar1->setStep(1);
     ProgressBar1->setGeometry(kProgressBarGeometry);
     ProgressBar1->hide();
 }

@@ -6,7 +6,7 @@
 
 #include <QScrollBar>
 
-#include "app/run_views.h"
+#include "app/paint_throttle.h"
 
 namespace ravo::testing {
 namespace {

@@ -1,55 +1,18 @@
-// The log and progress bar adapters a run writes through.
-#include "app/run_views.h"
+// Memo3 as the operation log: lines appended at once outside a run, collected
+// per repaint during one.
+#include "app/memo_log.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QStyleOptionProgressBar>
-#include <QStylePainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 
+#include "app/paint_throttle.h"
+
 namespace ravo {
-
-RunProgressBar::RunProgressBar(QWidget* parent) : QProgressBar(parent)
-{
-    setTextVisible(false);
-}
-
-void RunProgressBar::paintEvent(QPaintEvent* event)
-{
-    if (minimum() != maximum()) {
-        QProgressBar::paintEvent(event);
-        return;
-    }
-    QStyleOptionProgressBar option;
-    initStyleOption(&option);
-    option.minimum = 0;
-    option.maximum = 1;
-    option.progress = value() >= maximum() ? 1 : 0;
-    QStylePainter painter(this);
-    painter.drawControl(QStyle::CE_ProgressBar, option);
-}
-
-// QProgressBar repaints on the spot whenever the filled part grows, which
-// during a run would be far more often than the run's own clock allows.
-void RunProgressBar::setValueWithoutRepaint(int value)
-{
-    const bool enabled = updatesEnabled();
-    setUpdatesEnabled(false);
-    setValue(value);
-    setUpdatesEnabled(enabled);
-}
-
-bool PaintThrottle::Due()
-{
-    if (sinceLastPaint_.isValid() && sinceLastPaint_.elapsed() < kIntervalMs)
-        return false;
-    sinceLastPaint_.start();
-    return true;
-}
 
 MemoLog::MemoLog(QPlainTextEdit& memo, PaintThrottle& throttle) : memo_(memo), throttle_(throttle)
 {
@@ -132,77 +95,6 @@ void MemoLog::CatchUp()
     cursor.movePosition(QTextCursor::End);
     memo_.setTextCursor(cursor);
     memo_.verticalScrollBar()->setValue(memo_.verticalScrollBar()->maximum());
-}
-
-BarProgress::BarProgress(RunProgressBar& bar, PaintThrottle& throttle) : bar_(bar), throttle_(throttle)
-{
-    throttle_.AddView([this] { ShowPosition(); });
-}
-
-// Whatever else changes on the bar comes after the position set before it.
-void BarProgress::SetMinimum(int minimum)
-{
-    ShowPosition();
-    bar_.setMinimum(minimum);
-}
-
-void BarProgress::SetMaximum(int maximum)
-{
-    ShowPosition();
-    bar_.setMaximum(maximum);
-}
-
-void BarProgress::SetStep(int step)
-{
-    ShowPosition();
-    bar_.setStep(step);
-}
-
-void BarProgress::SetPosition(int position)
-{
-    position_ = position;
-    if (!inRun_)
-        ShowPosition();
-    RepaintWhenDue();
-}
-
-void BarProgress::BeginRun()
-{
-    inRun_ = true;
-}
-
-void BarProgress::EndRun()
-{
-    inRun_ = false;
-    ShowPosition();
-}
-
-void BarProgress::ShowPosition()
-{
-    if (!position_)
-        return;
-    bar_.setValueWithoutRepaint(*position_);
-    position_.reset();
-}
-
-void BarProgress::SetVisible(bool visible)
-{
-    ShowPosition();
-    bar_.setVisible(visible);
-    if (visible)
-        Repaint();
-}
-
-void BarProgress::RepaintWhenDue()
-{
-    if (bar_.isVisible() && throttle_.Due())
-        Repaint();
-}
-
-void BarProgress::Repaint()
-{
-    throttle_.BringUpToDate();
-    bar_.repaint();
 }
 
 } // namespace ravo
