@@ -59,6 +59,8 @@ private:
 
     void Open(Mode mode);
     void CloseQuietly();
+    bool ReleaseHandle();
+    void ResetBuffer();
     std::int32_t FillBuffer();
     bool Refill();
     std::int32_t DrainBuffer();
