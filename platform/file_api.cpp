@@ -280,7 +280,7 @@ FileHandle CreateFile(const char* name, FileAccess access)
     file->type = TypeOf(st.st_mode);
     file->facts = {st.st_dev, st.st_ino, st.st_uid, st.st_gid, st.st_mode, throughLink};
     if (S_ISREG(st.st_mode)) {
-        file->block = std::make_unique<char[]>(kBlockSize);
+        file->block = std::make_unique_for_overwrite<char[]>(kBlockSize);
         if (!file->writing && st.st_size > static_cast<off_t>(kBlockSize))
             ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }

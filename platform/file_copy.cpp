@@ -47,7 +47,7 @@ private:
 
 bool CopyBytes(int from, int to)
 {
-    const auto block = std::make_unique<char[]>(kCopyBlock);
+    const auto block = std::make_unique_for_overwrite<char[]>(kCopyBlock);
     for (;;) {
         const ssize_t n = ::read(from, block.get(), kCopyBlock);
         if (n == 0)
