@@ -198,6 +198,27 @@ bool TextLineFile::CrEndsLine(bool takeLf)
     return true;
 }
 
+// Consumes line content up to the next CR or LF, appending it to `line`
+// when one is given. True with that CR or LF next in the buffer; false at the
+// end of the input or after a failed read.
+bool TextLineFile::TakeContent(std::string* line)
+{
+    for (;;) {
+        if (position_ == end_ && !Refill())
+            return false;
+        const unsigned char* run = buffer_.data() + position_;
+        const std::size_t n = ContentRun(run, end_ - position_);
+        if (n > 0) {
+            if (line != nullptr)
+                line->append(reinterpret_cast<const char*>(run), n);
+            position_ += n;
+            atLineStart_ = false;
+        }
+        if (position_ < end_)
+            return true;
+    }
+}
+
 // Stops before an LF, before the LF of a CR LF (the CR consumed), or at the
 // end of the input. A CR not followed by LF is dropped.
 void TextLineFile::ReadLineText(std::string& line)
@@ -209,18 +230,7 @@ void TextLineFile::ReadLineText(std::string& line)
     }
     if (EndMarkAtLineStart())
         return;
-    for (;;) {
-        if (position_ == end_ && !Refill())
-            return;
-        const unsigned char* run = buffer_.data() + position_;
-        const std::size_t n = ContentRun(run, end_ - position_);
-        if (n > 0) {
-            line.append(reinterpret_cast<const char*>(run), n);
-            position_ += n;
-            atLineStart_ = false;
-        }
-        if (position_ == end_)
-            continue;
+    while (TakeContent(&line)) {
         if (buffer_[position_] == kLf)
             return;
         ++position_; // the CR
@@ -244,16 +254,7 @@ void TextLineFile::SkipLineBreak()
     }
     if (EndMarkAtLineStart())
         return;
-    for (;;) {
-        if (position_ == end_ && !Refill())
-            return;
-        const std::size_t n = ContentRun(buffer_.data() + position_, end_ - position_);
-        if (n > 0) {
-            position_ += n;
-            atLineStart_ = false;
-        }
-        if (position_ == end_)
-            continue;
+    while (TakeContent(nullptr)) {
         const bool lf = buffer_[position_] == kLf;
         ++position_;
         if (lf || CrEndsLine(true)) {

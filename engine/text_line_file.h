@@ -66,6 +66,7 @@ private:
     std::int32_t DrainBuffer();
     std::int32_t LineFlush();
     int PeekByte();
+    bool TakeContent(std::string* line);
     bool CrEndsLine(bool takeLf);
     bool EndMarkAtLineStart();
 
