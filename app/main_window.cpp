@@ -23,6 +23,7 @@
 
 #include "app/dialogs/application.h"
 #include "app/dialogs/open_dialog.h"
+#include "app/dialogs/placement.h"
 #include "app/run_views.h"
 #include "app/shortcut_router.h"
 #include "app/tool_hints.h"
@@ -323,14 +324,11 @@ void TForm1::setAccessibleNames()
     }
 }
 
-// Centred on the screen; the divisions truncate.
+// Centred on the screen by the outer size.
 void TForm1::FormCreate()
 {
-    const QScreen* display = screen();
-    if (display == nullptr)
-        return;
-    const QSize screenSize = display->geometry().size();
-    move((screenSize.width() - width()) / 2, (screenSize.height() - height()) / 2);
+    if (const QScreen* display = screen())
+        Place(*this, display->geometry(), CentredOnMonitor);
 }
 
 // The fields and the bar are sized from the strings group as it stands

@@ -13,6 +13,7 @@
 #include <QScreen>
 
 #include "app/dialogs/guard.h"
+#include "app/dialogs/placement.h"
 #include "backup/backup_step.h"
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
@@ -139,8 +140,7 @@ void TForm2::FormShow()
     // The height is still the one the dialog had when it was last left, so
     // after a run with backups the compact dialog comes up higher.
     const QScreen* display = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    const QRect area = display->geometry();
-    move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height());
+    Place(*this, display->geometry(), BottomOnTheMiddle);
 }
 
 void TForm2::FormActivate()

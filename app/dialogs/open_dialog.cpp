@@ -3,6 +3,7 @@
 
 #include "app/dialogs/locale_file_columns.h"
 #include "app/dialogs/modal_scope.h"
+#include "app/dialogs/placement.h"
 
 #include <QDir>
 #include <QEvent>
@@ -59,12 +60,6 @@ QStringList TOpenDialog::NameFilters()
     for (qsizetype i = 0; i + 1 < fields.size(); i += 2)
         filters << fields[i] + QStringLiteral(" (") + fields[i + 1] + QLatin1Char(')');
     return filters;
-}
-
-QPoint TOpenDialog::PlacementOn(const QRect& monitor, const QSize& outer)
-{
-    return QPoint(monitor.left() + (monitor.width() - outer.width()) / 2,
-                  monitor.top() + (monitor.height() - outer.height()) / 3);
 }
 
 bool TOpenDialog::ChooseFiles()
@@ -124,7 +119,7 @@ bool TOpenDialog::eventFilter(QObject* watched, QEvent* event)
 {
     auto* dialog = qobject_cast<QWidget*>(watched);
     if (dialog && event->type() == QEvent::Show && placementScreen_)
-        dialog->move(PlacementOn(placementScreen_->geometry(), dialog->frameGeometry().size()));
+        Place(*dialog, placementScreen_->geometry(), CentredAtAThirdOfTheFreeHeight);
     return QObject::eventFilter(watched, event);
 }
 

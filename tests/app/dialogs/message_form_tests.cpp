@@ -3,6 +3,7 @@
 
 #include "app/dialogs/application.h"
 #include "app/dialogs/message_layout.h"
+#include "app/dialogs/placement.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -292,7 +293,7 @@ TEST(MessageFormLook, CentredOnTheScreenByOuterSize)
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     RunAnswering(QStringLiteral("Uprostřed"), MsgDlgType::Custom, mbOK, [&](TMessageForm& form) {
         const QRect frame = form.frameGeometry();
-        EXPECT_EQ(frame.topLeft(), CentredOn(screen, frame.size()));
+        EXPECT_EQ(frame.topLeft(), CentredOnMonitor(screen, frame.size()));
         EXPECT_NE(frame.topLeft(), QPoint(0, 0));
         QTest::keyClick(form.focusWidget(), Qt::Key_Escape);
     });

@@ -1,6 +1,7 @@
 // OpenDialog1's component: the answer parser, the configuration of the
 // dialog, the values it remembers between uses, and where it opens.
 #include "app/dialogs/open_dialog.h"
+#include "app/dialogs/placement.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -73,7 +74,7 @@ TEST(OpenDialogPlacement, CentredAcrossAThirdDown)
         {QRect(0, 0, 400, 300), QSize(501, 401), QPoint(-50, -33)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TOpenDialog::PlacementOn(c.monitor, c.outer), c.expected);
+        EXPECT_EQ(CentredAtAThirdOfTheFreeHeight(c.monitor, c.outer), c.expected);
 }
 
 TEST(OpenDialogConfiguration, TitleAndSevenFilterEntries)
@@ -246,7 +247,7 @@ TEST_F(OpenDialogUse, ModalDialogOpensAThirdDownOnTheScreen)
         }
         title = dialog->windowTitle();
         placed = dialog->frameGeometry().topLeft();
-        expected = TOpenDialog::PlacementOn(QGuiApplication::primaryScreen()->geometry(),
+        expected = CentredAtAThirdOfTheFreeHeight(QGuiApplication::primaryScreen()->geometry(),
                                             dialog->frameGeometry().size());
         dialog->setDirectory(Folder());
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("b.txt");
