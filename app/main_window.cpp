@@ -388,8 +388,22 @@ void TForm1::resizeEvent(QResizeEvent* event)
 void TForm1::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         FormActivate();
+        if (!isEnabled())
+            bringRunDialogForward();
+    }
+}
+
+// Activated while disabled (a click on the greyed window under a window
+// manager): the backup-and-run dialog that disabled it is what the user
+// can go on with, so it comes to the front and takes the activation.
+void TForm1::bringRunDialogForward()
+{
+    if (runDialog_ && runDialog_->isVisible()) {
+        runDialog_->raise();
+        runDialog_->activateWindow();
+    }
 }
 
 // Showing the main window makes it the active window, whose first activation

@@ -87,6 +87,7 @@ private:
     void connectCommands();
     void setAccessibleNames();
     void AlignControls();
+    void bringRunDialogForward();
     QAction* addEntry(QMenu& menu, const char* name, const QString& caption, const QKeySequence& shortcut);
 
     bool AddFiles();

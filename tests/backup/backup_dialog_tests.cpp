@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <array>
 
 #include "backup/backup_dialog.h"
@@ -159,6 +160,23 @@ TEST_F(Dialog, ControlsStandWhereTheFormPutsThem)
         EXPECT_FALSE(Control<QPushButton>(name)->isDefault()) << name;
         EXPECT_FALSE(Control<QPushButton>(name)->autoDefault()) << name;
     }
+}
+
+// A dialog window, not a child of the main window (which disables itself
+// while the dialog is up), but transient for it, so that a window manager
+// keeps it above that window.
+TEST_F(Dialog, ADialogWindowTransientForTheWindowItBelongsTo)
+{
+    TForm2 owned(host_, &other_);
+    EXPECT_EQ(owned.windowType(), Qt::Dialog);
+    EXPECT_EQ(owned.parentWidget(), nullptr);
+    owned.show();
+    ASSERT_NE(owned.windowHandle(), nullptr);
+    EXPECT_EQ(owned.windowHandle()->transientParent(), other_.windowHandle());
+    other_.setEnabled(false);
+    EXPECT_TRUE(owned.isEnabled());
+    other_.setEnabled(true);
+    owned.hide();
 }
 
 TEST_F(Dialog, TickingSwitchesBetweenTheCompactAndTheExtendedLayout)

@@ -5,6 +5,7 @@
 #include "tests/integration/whole_run_fixture.h"
 
 #include <QScrollBar>
+#include <QWindow>
 
 #include "app/run_views.h"
 
@@ -289,6 +290,52 @@ TEST_F(WholeRun, CancelLeavesLogListAndFilesAsTheyWere)
     EXPECT_EQ(Read(QStringLiteral("a.txt")), content);
     EXPECT_TRUE(FilesBelow(QString::fromLatin1(kBackupFolder)).isEmpty());
     EXPECT_TRUE(boxes_.seen.empty());
+}
+
+// Counts the activations of a window.
+class ActivationCount : public QObject {
+public:
+    int activations = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowActivate)
+            ++activations;
+        return false;
+    }
+};
+
+// The dialog belongs to the main window: transient for it, so that a window
+// manager keeps it above that window, yet not its child, so that it stays
+// enabled while the main window is not. When the greyed main window is
+// activated anyway (clicked under a window manager), the dialog comes
+// forward, and as it was never really left, its tick stays. The help window
+// stays a window of its own.
+TEST_F(WholeRun, TheDialogBelongsToTheMainWindowAndComesForwardFromIt)
+{
+    Write(QStringLiteral("a.txt"), "foo\n");
+    AddWithTool({"a.txt"});
+    StartRun();
+    ASSERT_NE(form2_->windowHandle(), nullptr);
+    EXPECT_EQ(form2_->windowHandle()->transientParent(), form_->windowHandle());
+    EXPECT_EQ(form2_->parentWidget(), nullptr);
+    EXPECT_TRUE(form2_->isEnabled());
+    Tick();
+
+    ActivationCount dialog;
+    form2_->installEventFilter(&dialog);
+    form_->activateWindow();
+    EXPECT_TRUE(WaitFor([&] { return dialog.activations > 0 && QApplication::activeWindow() == form2_; }))
+        << "the dialog is active again";
+    EXPECT_TRUE(DialogControl<QCheckBox>("CheckBox1")->isChecked());
+    form2_->removeEventFilter(&dialog);
+    Cancel();
+
+    form3_->show();
+    ASSERT_NE(form3_->windowHandle(), nullptr);
+    EXPECT_EQ(form3_->windowHandle()->transientParent(), nullptr);
+    form3_->hide();
 }
 
 } // namespace

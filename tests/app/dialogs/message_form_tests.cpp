@@ -299,6 +299,22 @@ TEST(MessageFormLook, CentredOnTheScreenByOuterSize)
     });
 }
 
+// A dialog window whose title bar offers the close box and nothing else.
+TEST(MessageFormLook, TitleBarHasTheCloseBoxOnly)
+{
+    Qt::WindowFlags flags;
+    RunAnswering(QStringLiteral("Rámeček"), MsgDlgType::Confirmation, mbYes | mbNo, [&](TMessageForm& form) {
+        flags = form.windowFlags();
+        QTest::keyClick(form.focusWidget(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint)) << "only the hints given count";
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    for (const Qt::WindowType hint : {Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint,
+                                      Qt::WindowContextHelpButtonHint})
+        EXPECT_FALSE(flags.testFlag(hint)) << hint;
+}
+
 TEST(MessageFormCaptionWidth, MeasuredOnceForTheRun)
 {
     QFont small = QApplication::font();
