@@ -304,6 +304,8 @@ void TForm1::createShortcuts()
     shortcuts_ = new ShortcutRouter(*this, *ListBox1);
     shortcuts_->AddPopupEntries({mnPopUpZobrazitSoubor, Vybratve1, Odsrtanitsoubor1, Odstranitve1});
     shortcuts_->AddMainEntries({Vybratsoubory1, mnVybratVse, mnOdstranitVybrane, mnOdstranitVse, mnZobrazitSoubor});
+    shortcuts_->AddButtons({Button3});
+    shortcuts_->SetMenuBar(*MainMenu1);
 }
 
 void TForm1::setAccessibleNames()
