@@ -481,9 +481,13 @@ ProgressIndicator& TForm1::Progress()
     return *progress_;
 }
 
+// Enabled again, the window gives the focus back to the control that had it
+// when the dialog came up, which disabling the window took away from it.
 void TForm1::ReturnFromDialog()
 {
     setEnabled(true);
+    if (focusBeforeDialog_ && focusBeforeDialog_->isVisible())
+        focusBeforeDialog_->setFocus(Qt::OtherFocusReason);
     raise();
     activateWindow();
 }

@@ -292,6 +292,39 @@ TEST_F(WholeRun, CancelLeavesLogListAndFilesAsTheyWere)
     EXPECT_TRUE(boxes_.seen.empty());
 }
 
+// However the dialog is left, and also after the error box of a failed run,
+// the focus goes back to the control that had it when the run button
+// disabled the window: the run button itself.
+TEST_F(WholeRun, TheFocusComesBackToTheRunButton)
+{
+    struct Case {
+        const char* how;
+        const char* button;
+        bool fileMissing;
+    };
+    const Case cases[] = {
+        {"cancel", "Button2", false},
+        {"a run", "Button1", false},
+        {"a run ended by the error box", "Button1", true},
+    };
+    Write(QStringLiteral("a.txt"), "foo\n");
+    AddWithTool({"a.txt"});
+    TypeFields({"foo", "", "", "", "bar", "", "", ""});
+    auto* run = Child<QPushButton>(QStringLiteral("Button3"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        if (c.fileMissing) {
+            ASSERT_TRUE(QFile::remove(folder_.filePath(QStringLiteral("a.txt"))));
+        }
+        boxes_.seen.clear();
+        StartRun();
+        Press(c.button);
+        EXPECT_TRUE(WaitFor([run] { return QApplication::focusWidget() == run; }))
+            << "the focus is on " << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "nothing");
+        EXPECT_EQ(boxes_.seen.size(), c.fileMissing ? 1u : 0u);
+    }
+}
+
 // Counts the activations of a window.
 class ActivationCount : public QObject {
 public:
