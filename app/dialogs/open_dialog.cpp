@@ -62,6 +62,25 @@ QStringList TOpenDialog::NameFilters()
     return filters;
 }
 
+QStringList TOpenDialog::Descriptions()
+{
+    const QStringList fields = kFilter.split(QLatin1Char('|'));
+    QStringList descriptions;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2)
+        descriptions << fields[i];
+    return descriptions;
+}
+
+// Qt names the selected entry by what its file-type box shows, the
+// description; by the whole filter where it shows that.
+int TOpenDialog::EntryShown(const QString& selected)
+{
+    qsizetype index = Descriptions().indexOf(selected);
+    if (index < 0)
+        index = NameFilters().indexOf(selected);
+    return static_cast<int>(index) + 1;
+}
+
 bool TOpenDialog::ChooseFiles()
 {
     selectedPaths_.clear();
@@ -85,6 +104,8 @@ void TOpenDialog::prepare(QFileDialog& dialog) const
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setProxyModel(new LocaleFileColumns(&dialog));
+    // The file-type box shows each entry's description; its patterns filter.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList filters = NameFilters();
     dialog.setNameFilters(filters);
     if (filterIndex_ >= 1 && filterIndex_ <= filters.size())
@@ -106,8 +127,7 @@ void TOpenDialog::takeAnswer(QFileDialog& dialog)
     if (selectedPaths_.isEmpty())
         return;
     fileName_ = selectedPaths_.first();
-    const int entry = static_cast<int>(NameFilters().indexOf(dialog.selectedNameFilter())) + 1;
-    if (entry >= 1)
+    if (const int entry = EntryShown(dialog.selectedNameFilter()); entry >= 1)
         filterIndex_ = entry;
     // The chosen files' folder becomes the current one, as after any
     // confirmed open; the file list holds full paths, so nothing breaks.

@@ -44,6 +44,10 @@ public:
 
     // The filter entries as Qt name filters, "TXT soubory (*.txt)" and on.
     static QStringList NameFilters();
+    // What the file-type box shows of each entry: "TXT soubory" and on.
+    static QStringList Descriptions();
+    // The 1-based entry Qt reports as selected; 0 for none of ours.
+    static int EntryShown(const QString& selected);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
