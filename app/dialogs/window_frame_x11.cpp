@@ -23,8 +23,10 @@ namespace ravo {
 namespace {
 
 // A window manager that claims to estimate frames but stays silent must not
-// hold the window back for long.
+// hold the window back for long. One that is still starting drops requests
+// (openbox does), so the request is repeated while waiting.
 constexpr std::chrono::milliseconds kEstimateWait(1000);
+constexpr std::chrono::milliseconds kRequestAgain(100);
 constexpr std::chrono::milliseconds kEstimatePoll(2);
 
 struct FreeReply {
@@ -127,13 +129,17 @@ std::optional<QMargins> EstimatedExtents(const Display& display, xcb_window_t ro
     if (!display.WindowManagerSupports(root, "_NET_REQUEST_FRAME_EXTENTS"))
         return std::nullopt;
     display.DeleteProperty(window, extents);
-    display.SendToRoot(root, window, display.Atom("_NET_REQUEST_FRAME_EXTENTS"));
-    const auto giveUp = std::chrono::steady_clock::now() + kEstimateWait;
-    do {
-        if (std::optional<QMargins> frame = ExtentsOf(display, window, extents))
-            return frame;
-        std::this_thread::sleep_for(kEstimatePoll);
-    } while (std::chrono::steady_clock::now() < giveUp);
+    const xcb_atom_t request = display.Atom("_NET_REQUEST_FRAME_EXTENTS");
+    const auto start = std::chrono::steady_clock::now();
+    for (auto now = start; now - start < kEstimateWait; now = std::chrono::steady_clock::now()) {
+        display.SendToRoot(root, window, request);
+        const auto askAgain = now + kRequestAgain;
+        do {
+            if (std::optional<QMargins> frame = ExtentsOf(display, window, extents))
+                return frame;
+            std::this_thread::sleep_for(kEstimatePoll);
+        } while (std::chrono::steady_clock::now() < askAgain);
+    }
     return std::nullopt;
 }
 
