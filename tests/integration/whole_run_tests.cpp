@@ -325,6 +325,25 @@ TEST_F(WholeRun, TheFocusComesBackToTheRunButton)
     }
 }
 
+// Keys pressed in the dialog stay the dialog's: none of them runs a command
+// of the main window behind it.
+TEST_F(WholeRun, TheMainWindowsKeysDoNothingInTheDialog)
+{
+    Write(QStringLiteral("a.txt"), "foo\n");
+    AddWithTool({"a.txt", "b.txt"});
+    StartRun();
+    auto* box = DialogControl<QCheckBox>("CheckBox1");
+    for (const QKeyCombination key : {Qt::CTRL | Qt::Key_O, QKeyCombination(Qt::Key_Delete), Qt::CTRL | Qt::Key_Delete,
+                                      Qt::CTRL | Qt::Key_Z, Qt::CTRL | Qt::Key_A})
+        QTest::keyClick(box, key.key(), key.keyboardModifiers());
+    QTest::qWait(50);
+    EXPECT_TRUE(boxes_.seen.empty());
+    EXPECT_EQ(Items().size(), 2);
+    EXPECT_TRUE(started_.empty());
+    EXPECT_TRUE(form2_->isVisible());
+    Cancel();
+}
+
 // Counts the activations of a window.
 class ActivationCount : public QObject {
 public:
