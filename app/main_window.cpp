@@ -24,6 +24,7 @@
 #include "app/bar_progress.h"
 #include "app/dialogs/application.h"
 #include "app/dialogs/open_dialog.h"
+#include "app/dialogs/placement.h"
 #include "app/memo_log.h"
 #include "app/paint_throttle.h"
 #include "app/run_progress_bar.h"
@@ -305,6 +306,8 @@ void TForm1::createShortcuts()
     shortcuts_ = new ShortcutRouter(*this, *ListBox1);
     shortcuts_->AddPopupEntries({mnPopUpZobrazitSoubor, Vybratve1, Odsrtanitsoubor1, Odstranitve1});
     shortcuts_->AddMainEntries({Vybratsoubory1, mnVybratVse, mnOdstranitVybrane, mnOdstranitVse, mnZobrazitSoubor});
+    shortcuts_->AddButtons({Button3});
+    shortcuts_->SetMenuBar(*MainMenu1);
 }
 
 void TForm1::setAccessibleNames()
@@ -325,14 +328,11 @@ void TForm1::setAccessibleNames()
     }
 }
 
-// Centred on the screen; the divisions truncate.
+// Centred on the screen by the outer size.
 void TForm1::FormCreate()
 {
-    const QScreen* display = screen();
-    if (display == nullptr)
-        return;
-    const QSize screenSize = display->geometry().size();
-    move((screenSize.width() - width()) / 2, (screenSize.height() - height()) / 2);
+    if (const QScreen* display = screen())
+        Place(*this, display->geometry(), CentredOnMonitor);
 }
 
 // The fields and the bar are sized from the strings group as it stands
@@ -392,8 +392,22 @@ void TForm1::resizeEvent(QResizeEvent* event)
 void TForm1::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         FormActivate();
+        if (!isEnabled())
+            bringRunDialogForward();
+    }
+}
+
+// Activated while disabled (a click on the greyed window under a window
+// manager): the backup-and-run dialog that disabled it is what the user
+// can go on with, so it comes to the front and takes the activation.
+void TForm1::bringRunDialogForward()
+{
+    if (runDialog_ && runDialog_->isVisible()) {
+        runDialog_->raise();
+        runDialog_->activateWindow();
+    }
 }
 
 // Showing the main window makes it the active window, whose first activation
@@ -469,9 +483,13 @@ ProgressIndicator& TForm1::Progress()
     return *progress_;
 }
 
+// Enabled again, the window gives the focus back to the control that had it
+// when the dialog came up, which disabling the window took away from it.
 void TForm1::ReturnFromDialog()
 {
     setEnabled(true);
+    if (focusBeforeDialog_ && focusBeforeDialog_->isVisible())
+        focusBeforeDialog_->setFocus(Qt::OtherFocusReason);
     raise();
     activateWindow();
 }

@@ -87,6 +87,7 @@ private:
     void connectCommands();
     void setAccessibleNames();
     void AlignControls();
+    void bringRunDialogForward();
     QAction* addEntry(QMenu& menu, const char* name, const QString& caption, const QKeySequence& shortcut);
 
     bool AddFiles();
@@ -145,6 +146,8 @@ private:
     int leftGroupWidth_;
     QPointer<QWidget> runDialog_;
     QPointer<QWidget> helpWindow_;
+    // The control that had the focus when the run button disabled the window.
+    QPointer<QWidget> focusBeforeDialog_;
     ProgramStarter startProgram_;
     ShortcutRouter* shortcuts_ = nullptr;
     ToolHints* toolHints_ = nullptr;

@@ -150,6 +150,7 @@ void TForm1::Button3Click()
         ShowNotice(kEmptyRunNotice);
         return;
     }
+    focusBeforeDialog_ = focusWidget();
     if (runDialog_) {
         runDialog_->show();
         runDialog_->raise();

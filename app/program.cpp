@@ -23,6 +23,6 @@ void SetUpApplication(QApplication& application)
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
-Program::Program() : form2_(form1_) { form1_.SetCompanionWindows(&form2_, &form3_); }
+Program::Program() : form2_(form1_, &form1_) { form1_.SetCompanionWindows(&form2_, &form3_); }
 
 } // namespace ravo

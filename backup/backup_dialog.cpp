@@ -3,6 +3,7 @@
 // and the continue and cancel buttons.
 #include "backup/backup_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
@@ -11,8 +12,12 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QWindow>
+
+#include <utility>
 
 #include "app/dialogs/guard.h"
+#include "app/dialogs/placement.h"
 #include "backup/backup_step.h"
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
@@ -45,7 +50,10 @@ constexpr QRect kFolderGeometry(kChooserLeft, 104, kChooserWidth, 129);
 
 } // namespace
 
-TForm2::TForm2(RunHost& host) : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), host_(host)
+// A title bar without any buttons: no close box, no system menu, no minimise
+// or maximise box.
+TForm2::TForm2(RunHost& host, QWidget* owner)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), host_(host), owner_(owner)
 {
     setWindowTitle(QStringLiteral("Zálohovat soubory před změnou do specifikovaného adresáře?"));
     QFont font(QStringLiteral("Arial"));
@@ -139,8 +147,7 @@ void TForm2::FormShow()
     // The height is still the one the dialog had when it was last left, so
     // after a run with backups the compact dialog comes up higher.
     const QScreen* display = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    const QRect area = display->geometry();
-    move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height());
+    Place(*this, display->geometry(), BottomOnTheMiddle);
 }
 
 void TForm2::FormActivate()
@@ -169,8 +176,20 @@ void TForm2::Button2Click()
     hide();
 }
 
+// Transient for the main window: the window manager keeps the dialog above
+// it, raises the two together and minimises them together, so a click on
+// the greyed window can never hide the dialog behind it.
+void TForm2::belongToOwner()
+{
+    QWidget* owner = owner_ ? owner_->window() : nullptr;
+    if (owner != nullptr && owner->windowHandle() != nullptr && windowHandle() != nullptr)
+        windowHandle()->setTransientParent(owner->windowHandle());
+}
+
 void TForm2::showEvent(QShowEvent* event)
 {
+    belongToOwner();
+    leftForGreyedOwner_ = false;
     Guard([this] { FormShow(); })();
     QWidget::showEvent(event);
     // The dialog comes up as the active window, over the main window that
@@ -179,10 +198,17 @@ void TForm2::showEvent(QShowEvent* event)
         activateWindow();
 }
 
+// The greyed main window sends the activation straight back when it is
+// clicked; the dialog was never really left then, so its tick stays.
 bool TForm2::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate)
-        Guard([this] { FormActivate(); })();
+    if (event->type() == QEvent::WindowDeactivate) {
+        QWidget* owner = owner_ ? owner_->window() : nullptr;
+        leftForGreyedOwner_ = owner != nullptr && !owner->isEnabled() && QApplication::activeWindow() == owner;
+    } else if (event->type() == QEvent::WindowActivate) {
+        if (!std::exchange(leftForGreyedOwner_, false))
+            Guard([this] { FormActivate(); })();
+    }
     return QWidget::event(event);
 }
 

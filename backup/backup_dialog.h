@@ -1,8 +1,10 @@
 // TForm2, the backup-and-run dialog: offers to back the listed files up into
-// a chosen folder, then drives the run. A top-level window of its own (not a
-// child of the main window, which disables itself while this is up).
+// a chosen folder, then drives the run. A top-level dialog of its own,
+// transient for the main window but not its child: a child would be disabled
+// with the main window, which disables itself while this is up.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QCheckBox;
@@ -18,7 +20,9 @@ class TDriveComboBox;
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm2(RunHost& host);
+    // owner: the main window the dialog belongs to, kept above it by the
+    // window manager; none in tests of the dialog alone.
+    explicit TForm2(RunHost& host, QWidget* owner = nullptr);
 
     // Switches between the compact layout and the one with the folder chooser.
     void CheckBox1Click();
@@ -40,8 +44,13 @@ private:
     void createControls();
     void connectHandlers();
     void setFolderControlsVisible(bool visible);
+    void belongToOwner();
 
     RunHost& host_;
+    QPointer<QWidget> owner_;
+    // The dialog lost the activation to the greyed main window, which hands
+    // it straight back; set from leaving until the next activation.
+    bool leftForGreyedOwner_ = false;
     QLabel* Image1 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     QLabel* Label1 = nullptr;

@@ -3,6 +3,7 @@
 #include "help/help_window.h"
 
 #include "app/dialogs/guard.h"
+#include "app/dialogs/placement.h"
 
 #include <QAction>
 #include <QEvent>
@@ -193,12 +194,7 @@ void TForm3::Label3MouseLeave() { Label3->unsetCursor(); }
 
 void TForm3::FormActivate()
 {
-    // Centred on the primary screen with each half truncated on its own, so
-    // an odd size lands one pixel further left or up than an exact centre.
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize outer = frameGeometry().size();
-    move(screen.x() + screen.width() / 2 - outer.width() / 2,
-         screen.y() + screen.height() / 2 - outer.height() / 2);
+    Place(*this, QGuiApplication::primaryScreen()->geometry(), CentredByHalves);
     Label2Click();
 }
 
@@ -209,6 +205,10 @@ void TForm3::Zavt1Click() { hide(); }
 // shows its first topic, with or without a window manager.
 void TForm3::showEvent(QShowEvent* event)
 {
+    // Placed before it appears as its activation will place it, so that it
+    // does not first show up elsewhere and then jump.
+    if (!event->spontaneous())
+        Place(*this, QGuiApplication::primaryScreen()->geometry(), CentredByHalves);
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
         activateWindow();

@@ -5,8 +5,8 @@
 #include "app/dialogs/application.h"
 #include "app/dialogs/guard.h"
 
-#include "app/dialogs/message_layout.h"
 #include "app/dialogs/modal_scope.h"
+#include "app/dialogs/placement.h"
 #include "engine/exception.h"
 
 #include <QMessageBox>
@@ -37,7 +37,7 @@ protected:
     {
         QMessageBox::showEvent(event);
         if (screen_)
-            move(CentredOn(screen_->geometry(), frameGeometry().size()));
+            Place(*this, screen_->geometry(), CentredOnMonitor);
     }
 
 private:

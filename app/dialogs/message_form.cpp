@@ -4,6 +4,7 @@
 #include "app/dialogs/application.h"
 #include "app/dialogs/message_layout.h"
 #include "app/dialogs/modal_scope.h"
+#include "app/dialogs/placement.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -166,7 +167,7 @@ void TMessageForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     const QScreen* screen = screen_ ? screen_ : QGuiApplication::primaryScreen();
-    move(CentredOn(screen->geometry(), frameGeometry().size()));
+    Place(*this, screen->geometry(), CentredOnMonitor);
 }
 
 bool TMessageForm::eventFilter(QObject* watched, QEvent* event)

@@ -142,12 +142,6 @@ MessageFormLayout LayOutMessageForm(const MessageFormInput& input)
     return layout;
 }
 
-QPoint CentredOn(const QRect& monitor, const QSize& outer)
-{
-    return QPoint(monitor.left() + (monitor.width() - outer.width()) / 2,
-                  monitor.top() + (monitor.height() - outer.height()) / 2);
-}
-
 QString MessageFormClipboardText(const QString& caption, const QString& text,
                                  MsgDlgButtons buttons)
 {

@@ -79,10 +79,6 @@ struct MessageFormInput {
 };
 MessageFormLayout LayOutMessageForm(const MessageFormInput& input);
 
-// Top-left corner that centres a window of the given outer size on a
-// monitor, halving towards zero.
-QPoint CentredOn(const QRect& monitor, const QSize& outer);
-
 // The seven-line text Ctrl+C puts on the clipboard, CR LF after every line.
 QString MessageFormClipboardText(const QString& caption, const QString& text,
                                  MsgDlgButtons buttons);

@@ -3,6 +3,7 @@
 
 #include "app/dialogs/locale_file_columns.h"
 #include "app/dialogs/modal_scope.h"
+#include "app/dialogs/placement.h"
 
 #include <QDir>
 #include <QEvent>
@@ -61,10 +62,23 @@ QStringList TOpenDialog::NameFilters()
     return filters;
 }
 
-QPoint TOpenDialog::PlacementOn(const QRect& monitor, const QSize& outer)
+QStringList TOpenDialog::Descriptions()
 {
-    return QPoint(monitor.left() + (monitor.width() - outer.width()) / 2,
-                  monitor.top() + (monitor.height() - outer.height()) / 3);
+    const QStringList fields = kFilter.split(QLatin1Char('|'));
+    QStringList descriptions;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2)
+        descriptions << fields[i];
+    return descriptions;
+}
+
+// Qt names the selected entry by what its file-type box shows, the
+// description; by the whole filter where it shows that.
+int TOpenDialog::EntryShown(const QString& selected)
+{
+    qsizetype index = Descriptions().indexOf(selected);
+    if (index < 0)
+        index = NameFilters().indexOf(selected);
+    return static_cast<int>(index) + 1;
 }
 
 bool TOpenDialog::ChooseFiles()
@@ -90,6 +104,8 @@ void TOpenDialog::prepare(QFileDialog& dialog) const
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setProxyModel(new LocaleFileColumns(&dialog));
+    // The file-type box shows each entry's description; its patterns filter.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList filters = NameFilters();
     dialog.setNameFilters(filters);
     if (filterIndex_ >= 1 && filterIndex_ <= filters.size())
@@ -111,8 +127,7 @@ void TOpenDialog::takeAnswer(QFileDialog& dialog)
     if (selectedPaths_.isEmpty())
         return;
     fileName_ = selectedPaths_.first();
-    const int entry = static_cast<int>(NameFilters().indexOf(dialog.selectedNameFilter())) + 1;
-    if (entry >= 1)
+    if (const int entry = EntryShown(dialog.selectedNameFilter()); entry >= 1)
         filterIndex_ = entry;
     // The chosen files' folder becomes the current one, as after any
     // confirmed open; the file list holds full paths, so nothing breaks.
@@ -124,7 +139,7 @@ bool TOpenDialog::eventFilter(QObject* watched, QEvent* event)
 {
     auto* dialog = qobject_cast<QWidget*>(watched);
     if (dialog && event->type() == QEvent::Show && placementScreen_)
-        dialog->move(PlacementOn(placementScreen_->geometry(), dialog->frameGeometry().size()));
+        Place(*dialog, placementScreen_->geometry(), CentredAtAThirdOfTheFreeHeight);
     return QObject::eventFilter(watched, event);
 }
 

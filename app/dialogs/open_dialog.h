@@ -5,8 +5,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPoint>
-#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -46,10 +44,10 @@ public:
 
     // The filter entries as Qt name filters, "TXT soubory (*.txt)" and on.
     static QStringList NameFilters();
-
-    // Where the dialog goes on a monitor: centred across, a third of the
-    // free height from the top.
-    static QPoint PlacementOn(const QRect& monitor, const QSize& outer);
+    // What the file-type box shows of each entry: "TXT soubory" and on.
+    static QStringList Descriptions();
+    // The 1-based entry Qt reports as selected; 0 for none of ours.
+    static int EntryShown(const QString& selected);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

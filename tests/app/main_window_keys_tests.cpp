@@ -3,14 +3,19 @@
 #include "tests/app/main_window_fixture.h"
 
 #include <QAccessible>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTextDocument>
 #include <QThread>
 #include <QToolTip>
 #include <QTranslator>
 
+#include "app/dialogs/message_form.h"
 #include "app/paint_throttle.h"
 #include "app/run_progress_bar.h"
 #include "app/toolkit_translations.h"
@@ -138,6 +143,123 @@ TEST_F(MainWindowKeys, CtrlOAddsFilesFromAnywhere)
     Press(List(), Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(Items(), (QStringList{PathOf("b.txt"), PathOf("c.txt")}));
     EXPECT_EQ(FileCommandsState(), All(false));
+}
+
+// While the backup-and-run dialog is up the window is disabled, and while a
+// modal box is up it is blocked: then no key runs any of its commands, not
+// even with every file command enabled.
+TEST_F(MainWindowKeys, ADisabledOrBlockedWindowRunsNoCommandByKey)
+{
+    AddWithTool({"a.txt", "b.txt"});
+    List()->setCurrentRow(0);
+    List()->clearSelection();
+    int dialogsOpened = 0;
+    form_->findChild<TOpenDialog*>(QStringLiteral("OpenDialog1"))->SetRunner([&](QFileDialog&) {
+        ++dialogsOpened;
+        return false;
+    });
+    int questions = 0;
+    ModalWatch<TMessageForm> answerNo([&](TMessageForm& box) {
+        ++questions;
+        box.reject();
+    });
+    answerNo.Start();
+    QSignalSpy runPressed(Child<QPushButton>(QStringLiteral("Button3")), &QPushButton::clicked);
+    auto* menuBar = Child<QMenuBar>(QStringLiteral("MainMenu1"));
+
+    struct Key {
+        const char* name;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Key keys[] = {
+        {"Ctrl+O", Qt::Key_O, Qt::ControlModifier}, {"Del", Qt::Key_Delete, Qt::NoModifier},
+        {"Ctrl+Del", Qt::Key_Delete, Qt::ControlModifier}, {"Ctrl+Z", Qt::Key_Z, Qt::ControlModifier},
+        {"Ctrl+A", Qt::Key_A, Qt::ControlModifier}, {"Alt+Z", Qt::Key_Z, Qt::AltModifier},
+        {"F10", Qt::Key_F10, Qt::NoModifier},
+    };
+    const auto pressAll = [&](const char* state) {
+        for (const Key& k : keys) {
+            for (QWidget* target : std::initializer_list<QWidget*>{Edit(1), List()}) {
+                QTest::keyClick(target, static_cast<Qt::Key>(k.key), k.modifiers);
+                EXPECT_EQ(dialogsOpened, 0) << k.name << " while " << state;
+                EXPECT_EQ(questions, 0) << k.name << " while " << state;
+                EXPECT_EQ(List()->count(), 2) << k.name << " while " << state;
+                EXPECT_TRUE(List()->selectedItems().isEmpty()) << k.name << " while " << state;
+                EXPECT_TRUE(started_.empty()) << k.name << " while " << state;
+                EXPECT_EQ(menuBar->activeAction(), nullptr) << k.name << " while " << state;
+            }
+        }
+        QTest::qWait(200); // longer than a button's animated click
+        EXPECT_EQ(runPressed.count(), 0) << "Alt+Z while " << state;
+    };
+
+    Child<QPushButton>(QStringLiteral("Button3"))->click();
+    runPressed.clear();
+    ASSERT_FALSE(form_->isEnabled());
+    pressAll("the backup-and-run dialog is up");
+    form_->ReturnFromDialog();
+    runDialog_.hide();
+
+    QDialog box;
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &box);
+    pressAll("a box is up");
+    box.hide();
+
+    // Enabled and unblocked, the same keys act again.
+    QTest::keyClick(Edit(1), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(dialogsOpened, 1);
+}
+
+// The run button "Prové&zt nahrazení" and the menu "&Zobrazit" share the
+// letter Z: Alt+Z presses the button at once, wherever the focus is, and
+// leaves the menu closed.
+TEST_F(MainWindowKeys, AltZPressesTheRunButtonWhereverTheFocusIs)
+{
+    AddWithMenu({"a.txt"});
+    for (QWidget* from : std::initializer_list<QWidget*>{Edit(1), Edit(8), List()}) {
+        SCOPED_TRACE(from->objectName().toStdString());
+        Press(from, Qt::Key_Z, Qt::AltModifier);
+        EXPECT_TRUE(WaitFor([this] { return runDialog_.isVisible(); })) << "the run button was pressed";
+        EXPECT_FALSE(form_->isEnabled());
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no menu opened";
+        form_->ReturnFromDialog();
+        runDialog_.hide();
+    }
+}
+
+// The menu "&Zobrazit" stays reachable from the keyboard: F10, or a lone
+// Alt, puts the menu bar into keyboard mode; Right moves to "Zobrazit" and
+// Down opens it.
+TEST_F(MainWindowKeys, TheViewMenuIsReachedWithF10OrAltAndTheArrows)
+{
+    struct Opener {
+        const char* name;
+        std::function<void(QWidget*)> press;
+    };
+    const Opener openers[] = {
+        {"F10", [](QWidget* target) { QTest::keyClick(target, Qt::Key_F10); }},
+        {"Alt", [](QWidget* target) {
+             QTest::keyPress(target, Qt::Key_Alt);
+             QTest::keyRelease(target, Qt::Key_Alt, Qt::AltModifier);
+         }},
+    };
+    for (const Opener& opener : openers) {
+        SCOPED_TRACE(opener.name);
+        Press(Edit(1), Qt::Key_Shift); // just the focus into a field
+        opener.press(Edit(1));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        ASSERT_TRUE(WaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->title(), QStringLiteral("&Zobrazit"));
+        menu->close();
+        QTest::keyClick(Child<QMenuBar>(QStringLiteral("MainMenu1")), Qt::Key_Escape);
+        EXPECT_TRUE(WaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
+    }
 }
 
 // ---- Tool hints -----------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <array>
 
 #include "backup/backup_dialog.h"
@@ -161,6 +162,23 @@ TEST_F(Dialog, ControlsStandWhereTheFormPutsThem)
     }
 }
 
+// A dialog window, not a child of the main window (which disables itself
+// while the dialog is up), but transient for it, so that a window manager
+// keeps it above that window.
+TEST_F(Dialog, ADialogWindowTransientForTheWindowItBelongsTo)
+{
+    TForm2 owned(host_, &other_);
+    EXPECT_EQ(owned.windowType(), Qt::Dialog);
+    EXPECT_EQ(owned.parentWidget(), nullptr);
+    owned.show();
+    ASSERT_NE(owned.windowHandle(), nullptr);
+    EXPECT_EQ(owned.windowHandle()->transientParent(), other_.windowHandle());
+    other_.setEnabled(false);
+    EXPECT_TRUE(owned.isEnabled());
+    other_.setEnabled(true);
+    owned.hide();
+}
+
 TEST_F(Dialog, TickingSwitchesBetweenTheCompactAndTheExtendedLayout)
 {
     ShowAndActivate();
@@ -180,14 +198,19 @@ TEST_F(Dialog, TickingSwitchesBetweenTheCompactAndTheExtendedLayout)
     }
 }
 
+// The rule places the outer size: the offscreen platform frames its windows
+// too, so a placement by the client size would land elsewhere.
 TEST_F(Dialog, PlacedByTheHeightItHadWhenLastLeft)
 {
     const QRect screen = form_->screen()->geometry();
-    const int left = screen.width() / 2 - 484 / 2;
     host_.paths = {MakeFile("files/a.txt")};
 
     ShowAndActivate();
-    EXPECT_EQ(form_->pos(), QPoint(left, CentreY() - 119));
+    const QSize frame = form_->frameGeometry().size() - form_->size();
+    ASSERT_GT(frame.height(), 0) << "a frame to tell the outer size from the client size";
+    const int left = screen.width() / 2 - (484 + frame.width()) / 2;
+    const auto topFor = [&](int height) { return CentreY() - (height + frame.height()); };
+    EXPECT_EQ(form_->pos(), QPoint(left, topFor(119)));
     EXPECT_EQ(form_->size(), QSize(484, 119)) << "unticking an unticked box switches nothing";
 
     Tick();
@@ -196,14 +219,14 @@ TEST_F(Dialog, PlacedByTheHeightItHadWhenLastLeft)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other_)) << "the main window is active again";
     ShowAndActivate();
     const int afterBackup = form_->pos().y();
-    EXPECT_EQ(afterBackup, CentreY() - 300);
+    EXPECT_EQ(afterBackup, topFor(300));
     EXPECT_FALSE(Box()->isChecked());
 
     Click("Button2");
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other_));
     ShowAndActivate();
     const int afterNone = form_->pos().y();
-    EXPECT_EQ(afterNone, CentreY() - 118);
+    EXPECT_EQ(afterNone, topFor(118));
     EXPECT_EQ(afterNone - afterBackup, 182);
     EXPECT_EQ(form_->pos().x(), left);
 }

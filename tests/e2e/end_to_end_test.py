@@ -2,23 +2,41 @@
 """One whole run of RAVO on a real X display, driven by real input only.
 
 The program starts on a virtual X server (xcb platform) in a fresh folder of
-text files. The user's part is played with xdotool: keys, typing and clicks,
-nothing else reaches the program. It lists three files through the open-file
-dialog, types two string pairs, presses the run button, ticks the backup box,
-enters the backup folder in the folder list and continues. Then the files on
-disk and the backup copies are checked, the program is closed through its
-close box and must end with status 0.
+text files, in one of two rounds: on the bare X server, or under a window
+manager (openbox) that frames, stacks, focuses and minimises the windows.
+The user's part is played with xdotool: keys, typing and clicks, nothing else
+reaches the program. On the way every box and dialog the run meets is checked
+where it stands (by its outer size, frame included, as the window manager
+draws it: _NET_FRAME_EXTENTS) and photographed:
 
-Screenshots of the main window and of the backup-and-run dialog are left in
-the artefacts folder (second argument). Every wait is bounded: a step that
+- Alt+Z with an empty list presses the run button: the notice box;
+- the tool button lists three files through the open-file dialog;
+- two string pairs are typed; Ctrl+Del asks in the confirmation box, No;
+- the help window is opened and left open beside the main window;
+- the run button opens the backup-and-run dialog: transient for the main
+  window (WM_TRANSIENT_FOR), without close, minimise or maximise functions
+  (_MOTIF_WM_HINTS); keys pressed in the greyed main window run nothing; under
+  the window manager a click on the greyed main window brings the dialog
+  forward over it and over the help window (_NET_CLIENT_LIST_STACKING), and
+  minimising the dialog minimises the main window with it;
+- the backup box is ticked, the backup folder entered, the run continued.
+
+Then the files on disk and the backup copies are checked. A second run with
+a listed file gone ends in the error box; once it is closed, the focus is
+back on the run button (Space opens the dialog again, which is cancelled).
+Last, the program is closed through its close box and must end with status 0.
+
+Screenshots of the whole screen at each box are left in the round's folder
+of the artefacts folder (second argument). Every wait is bounded: a step that
 does not happen fails the test with a message naming it, and the program is
 killed on every way out.
 
-Usage: end_to_end_test.py path/to/ravo artefacts-folder
+Usage: end_to_end_test.py path/to/ravo artefacts-folder bare|openbox
 """
 
 import ctypes
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -29,12 +47,20 @@ import time
 MAIN_TITLE = "Hromadná změna obsahu více textových souborů najednou"
 OPEN_TITLE = "Vyber soubory do seznamu hromadné změny:"
 BACKUP_TITLE = "Zálohovat soubory před změnou do specifikovaného adresáře?"
+HELP_TITLE = "RAVO - Nápověda"
+NOTICE_TITLE = "RAVO"  # the notice and the error box carry the application's title
+CONFIRM_TITLE = "Confirm"
 
-# The whole test has to end well inside a minute, on a loaded machine too.
-WHOLE_TEST_SECONDS = 55
+ROUNDS = ("bare", "openbox")
+
+# A round has to end well inside a minute and a half, on a loaded machine too.
+WHOLE_TEST_SECONDS = 80
 STEP_SECONDS = 15
+# How long a key that must do nothing is given to do something.
+NOTHING_SECONDS = 1.0
 
-SCREEN = "1280x1024x24"
+SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 1024
+SCREEN = f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24"
 BACKUP_FOLDER = "zaloha"
 # A second sub-folder sorted before the backup folder, so that only the typed
 # search, not a lucky first row, reaches the backup folder.
@@ -79,15 +105,26 @@ class Deadline:
 WHOLE = Deadline(WHOLE_TEST_SECONDS)
 
 
-def wait_for(what, condition, seconds=STEP_SECONDS, interval=0.1):
-    """Polls condition until it gives a true value and returns that value."""
+class Round:
+    """What the round is: its name, whether a window manager runs, and the
+    folder its screenshots go to."""
+    name = "bare"
+    managed = False
+    artefacts = "."
+
+
+def wait_for(what, condition, seconds=STEP_SECONDS, interval=0.1, explain=None):
+    """Polls condition until it gives a true value and returns that value.
+    On time-out the failure names `what` and, when given, what explain() says
+    about the state then."""
     step = Deadline(min(seconds, max(WHOLE.left(), 0)))
     while True:
         value = condition()
         if value:
             return value
         if step.left() <= 0:
-            raise Failure(f"timed out waiting for {what}")
+            detail = f": {explain()}" if explain else ""
+            raise Failure(f"timed out waiting for {what}{detail}")
         time.sleep(interval)
 
 
@@ -132,12 +169,27 @@ def geometry(window):
 
 
 def focus(window):
-    # No window manager runs, so focus follows nothing by itself.
-    xdotool("windowfocus", "--sync", window)
+    """Brings the window to the front and gives it the keyboard: through the
+    window manager when one runs, directly otherwise."""
+    if Round.managed:
+        xdotool("windowactivate", "--sync", window)
+    else:
+        xdotool("windowraise", window)
+        xdotool("windowfocus", "--sync", window)
+
+
+def pointer():
+    found = re.search(r"x:(-?\d+) y:(-?\d+)", xdotool("getmouselocation"))
+    return int(found.group(1)), int(found.group(2))
 
 
 def click(window, x, y):
-    xdotool("mousemove", "--window", window, "--sync", str(x), str(y))
+    """A click at x, y of the window's client area. (xdotool's own wait for
+    the pointer can hang under a window manager.)"""
+    left, top, _, _ = client_rectangle(window)
+    target = (left + x, top + y)
+    xdotool("mousemove", str(target[0]), str(target[1]))
+    wait_for(f"the pointer to reach {target}", lambda: pointer() == target, seconds=5, interval=0.05)
     xdotool("click", "1")
 
 
@@ -167,6 +219,127 @@ def settled_capture(window, path=None):
         with open(path, "wb") as picture:
             picture.write(previous)
     return previous
+
+
+def screenshot(name):
+    """The whole screen, frames and all, into the round's folder."""
+    settled_capture("root", os.path.join(Round.artefacts, name + ".png"))
+
+
+# ------------------------------------------------ what the X server knows
+
+def property_text(window, name):
+    """xprop's text of one property of a window ("root" for the root), or
+    None when the window does not have it."""
+    arguments = ["-root"] if window == "root" else ["-id", str(window)]
+    done = run("xprop", *arguments, name, check=False).decode(errors="replace")
+    return None if "not found" in done or "=" not in done and ":" not in done else done
+
+
+def numbers_of(text):
+    return [int(value, 0) for value in re.findall(r"0x[0-9a-fA-F]+|\b\d+\b", text.split("=", 1)[-1])]
+
+
+def window_ids(text):
+    return [int(value, 16) for value in re.findall(r"0x[0-9a-fA-F]+", text or "")]
+
+
+def frame_extents(window):
+    """(left, right, top, bottom) of the frame the window manager draws, all
+    0 without one."""
+    text = property_text(window, "_NET_FRAME_EXTENTS")
+    return tuple(numbers_of(text)) if text else (0, 0, 0, 0)
+
+
+def client_rectangle(window):
+    info = run("xwininfo", "-id", str(window)).decode(errors="replace")
+
+    def value(label):
+        return int(re.search(label + r":\s+(-?\d+)", info).group(1))
+
+    return (value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height"))
+
+
+def outer_rectangle(window):
+    left, right, top, bottom = frame_extents(window)
+    x, y, width, height = client_rectangle(window)
+    return x - left, y - top, width + left + right, height + top + bottom
+
+
+# The placement rules: where the outer top-left corner of a window of outer
+# size w x h goes on the screen; every division truncates.
+def centred(w, h):
+    return (SCREEN_WIDTH - w) // 2, (SCREEN_HEIGHT - h) // 2
+
+
+def centred_by_halves(w, h):
+    return SCREEN_WIDTH // 2 - w // 2, SCREEN_HEIGHT // 2 - h // 2
+
+
+def bottom_on_the_middle(w, h):
+    return SCREEN_WIDTH // 2 - w // 2, SCREEN_HEIGHT // 2 - h
+
+
+def a_third_down(w, h):
+    return (SCREEN_WIDTH - w) // 2, (SCREEN_HEIGHT - h) // 3
+
+
+def check_placement(window, what, rule):
+    """The window's outer top-left corner stands where the rule puts a window
+    of its outer size. Under a window manager the frame must be known first,
+    or the check would only compare client sizes."""
+    def placed():
+        if Round.managed and frame_extents(window) == (0, 0, 0, 0):
+            return False
+        x, y, width, height = outer_rectangle(window)
+        return (x, y) == rule(width, height)
+
+    def explain():
+        x, y, width, height = outer_rectangle(window)
+        return (f"outer {width}x{height} at {x},{y} (frame {frame_extents(window)}), "
+                f"expected at {rule(width, height)}")
+
+    wait_for(f"the {what} to stand where its rule puts it", placed, seconds=5, explain=explain)
+
+
+def transient_for(window):
+    ids = window_ids(property_text(window, "WM_TRANSIENT_FOR"))
+    return ids[0] if ids else None
+
+
+# _MOTIF_WM_HINTS: flags, functions, decorations, input mode, status.
+MWM_HINTS_FUNCTIONS = 1
+MWM_FUNC_ALL, MWM_FUNC_MINIMIZE, MWM_FUNC_MAXIMIZE, MWM_FUNC_CLOSE = 1, 8, 16, 32
+
+
+def check_no_title_bar_buttons(window, what):
+    text = property_text(window, "_MOTIF_WM_HINTS")
+    hints = numbers_of(text) if text else []
+    if len(hints) < 2 or not hints[0] & MWM_HINTS_FUNCTIONS:
+        raise Failure(f"the {what} declares no window functions: {text}")
+    offered = hints[1] & (MWM_FUNC_ALL | MWM_FUNC_MINIMIZE | MWM_FUNC_MAXIMIZE | MWM_FUNC_CLOSE)
+    if offered:
+        raise Failure(f"the {what} offers all, close, minimise or maximise functions: {text}")
+
+
+def stacking():
+    """Managed windows from the bottom up, as the window manager stacks them."""
+    return window_ids(property_text("root", "_NET_CLIENT_LIST_STACKING"))
+
+
+def active_window():
+    ids = window_ids(property_text("root", "_NET_ACTIVE_WINDOW"))
+    return ids[0] if ids else None
+
+
+def window_state(window):
+    text = property_text(window, "WM_STATE") or ""
+    found = re.search(r"window state:\s*(\w+)", text)
+    return found.group(1) if found else None
+
+
+def keyboard_window():
+    return int(xdotool("getwindowfocus", check=False).strip() or 0)
 
 
 class ClientMessage(ctypes.Structure):
@@ -210,6 +383,18 @@ class XConnection:
                                             ctypes.POINTER(ctypes.c_int)]
         x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
                                                ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XCreateSimpleWindow.restype = ctypes.c_ulong
+        x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                            ctypes.c_uint, ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong,
+                                            ctypes.c_ulong]
+        x11.XDestroyWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XGetWindowProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long,
+                                           ctypes.c_long, ctypes.c_int, ctypes.c_ulong,
+                                           ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int),
+                                           ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_ulong),
+                                           ctypes.POINTER(ctypes.c_void_p)]
         self.x11 = x11
         self.display = x11.XOpenDisplay(None)
         if not self.display:
@@ -243,6 +428,42 @@ class XConnection:
             self.x11.XChangeKeyboardMapping(self.display, keycode, 1, keysym, 1)
         self.x11.XSync(self.display, 0)
 
+    def frame_estimated(self, probe):
+        """Whether the window manager has set _NET_FRAME_EXTENTS on the probe."""
+        extents = self.x11.XInternAtom(self.display, b"_NET_FRAME_EXTENTS", 0)
+        kind, width, count, left, data = (ctypes.c_ulong(), ctypes.c_int(), ctypes.c_ulong(),
+                                          ctypes.c_ulong(), ctypes.c_void_p())
+        self.x11.XGetWindowProperty(self.display, probe, extents, 0, 4, 0, 0, ctypes.byref(kind),
+                                    ctypes.byref(width), ctypes.byref(count), ctypes.byref(left),
+                                    ctypes.byref(data))
+        if data.value:
+            self.x11.XFree(data)
+        return count.value == 4
+
+    def wait_for_frame_estimates(self):
+        """Waits until the window manager answers _NET_REQUEST_FRAME_EXTENTS
+        for a window never shown: then it is fully up. A starting openbox
+        drops such requests, so the request is repeated."""
+        root = self.x11.XDefaultRootWindow(self.display)
+        probe = self.x11.XCreateSimpleWindow(self.display, root, 0, 0, 100, 100, 0, 0, 0)
+        try:
+            def answered():
+                event = XEvent()
+                event.xclient.type = 33  # ClientMessage
+                event.xclient.window = probe
+                event.xclient.message_type = self.x11.XInternAtom(self.display, b"_NET_REQUEST_FRAME_EXTENTS", 0)
+                event.xclient.format = 32
+                substructure = (1 << 19) | (1 << 20)  # SubstructureNotify, SubstructureRedirect
+                self.x11.XSendEvent(self.display, root, 0, substructure, ctypes.byref(event))
+                self.x11.XSync(self.display, 0)
+                time.sleep(0.1)
+                return self.frame_estimated(probe)
+
+            wait_for("the window manager to estimate frames", answered, interval=0)
+        finally:
+            self.x11.XDestroyWindow(self.display, probe)
+            self.x11.XSync(self.display, 0)
+
     def send_close_box(self, window):
         """The WM_DELETE_WINDOW message a window manager sends for the close box."""
         event = XEvent()
@@ -257,7 +478,7 @@ class XConnection:
         self.x11.XFlush(self.display)
 
 
-# ------------------------------------------------------------ the fields
+# ------------------------------------------------------------ the controls
 
 def white_runs(column, minimum):
     """(start, end) of each run of pure white pixels at least `minimum` long."""
@@ -272,19 +493,34 @@ def white_runs(column, minimum):
     return runs
 
 
+def white_runs_in_column(window, x, minimum):
+    height = geometry(window)["HEIGHT"]
+    column = run("import", "-window", window, "-crop", f"1x{height}+{x}+0", "-depth", "8", "gray:-")
+    return white_runs(column, minimum)
+
+
 def string_field_centres(window):
     """Window positions of the eight string fields, in the order on screen:
     Original 1, Replacement 1, Original 2, ... The fields are the only white
     boxes in a column through the middle of the strings group, which fills
     the right half of the window above the run button and the log."""
-    size = geometry(window)
-    x = size["WIDTH"] * 3 // 4
-    column = run("import", "-window", window, "-crop", f"1x{size['HEIGHT']}+{x}+0",
-                 "-depth", "8", "gray:-")
-    runs = white_runs(column, 12)
+    x = geometry(window)["WIDTH"] * 3 // 4
+    runs = white_runs_in_column(window, x, 12)
     if len(runs) < 8:
         raise Failure(f"found {len(runs)} string fields in the main window instead of 8")
     return [(x, (top + bottom) // 2) for top, bottom in runs[:8]]
+
+
+def add_tool_centre(window):
+    """The tool button that adds files: 33 x 22 at 8, 2 in the 26 pixels
+    high strip right above the file list, which is the first long white box
+    in a column through the left group while the list is empty."""
+    x = 200
+    runs = white_runs_in_column(window, x, 60)
+    if not runs:
+        raise Failure("found no empty file list in the main window")
+    list_top = runs[0][0] - 1  # the list's one-pixel frame
+    return 2 + 8 + 16, list_top - 26 + 2 + 11
 
 
 def run_button_centre(window):
@@ -312,11 +548,31 @@ def current_folder(pid):
         return None
 
 
+def box(title, what, rule, picture):
+    """Waits for a box, checks where it stands, photographs it and gives it
+    the keyboard."""
+    window = wait_for_window(title, what)
+    check_placement(window, what, rule)
+    screenshot(picture)
+    focus(window)
+    return window
+
+
+def empty_list_notice(window):
+    """Alt+Z presses the run button, whose notice says the list is empty."""
+    check_placement(window, "main window", centred)
+    focus(window)
+    keys("alt+z")
+    box(NOTICE_TITLE, "notice after Alt+Z on an empty list", centred, "notice")
+    keys("Return")
+    wait_until_gone(NOTICE_TITLE, "the notice to close on Enter")
+
+
 def add_files(window):
     focus(window)
-    keys("ctrl+o")
-    dialog = wait_for_window(OPEN_TITLE, "the open-file dialog after Ctrl+O")
-    focus(dialog)
+    settled_capture(window)
+    click(window, *add_tool_centre(window))
+    box(OPEN_TITLE, "open-file dialog after the add tool button", a_third_down, "open-file")
     names = " ".join(f'"{name}"' for name, listed, _, _ in FILES if listed)
     type_text(names)
     keys("Return")
@@ -338,9 +594,100 @@ def type_pairs(window):
     type_text(PAIRS[1][1])
 
 
-def choose_backup_and_continue(program, window, folder, artefacts):
+def decline_removing_all(window):
+    """The tool button enabled the file commands: Ctrl+Del asks, No keeps."""
+    focus(window)
+    keys("ctrl+Delete")
+    box(CONFIRM_TITLE, "confirmation box after Ctrl+Del", centred, "confirmation")
+    keys("Escape")
+    wait_until_gone(CONFIRM_TITLE, "the confirmation box to close on Escape")
+
+
+def open_help(window):
+    focus(window)
+    keys("alt+n")
+    keys("j")
+    helper = wait_for_window(HELP_TITLE, "the help window after Alt+N, J")
+    check_placement(helper, "help window", centred_by_halves)
+    if transient_for(helper) is not None:
+        raise Failure("the help window belongs to another window; it should stand on its own")
+    screenshot("help")
+    return helper
+
+
+def open_backup_dialog(window):
+    focus(window)
     click(window, *run_button_centre(window))
     dialog = wait_for_window(BACKUP_TITLE, "the backup-and-run dialog after the run button")
+    check_placement(dialog, "backup-and-run dialog", bottom_on_the_middle)
+    if transient_for(dialog) != int(window):
+        raise Failure(f"the dialog is transient for {transient_for(dialog)}, not for the main window {window}")
+    check_no_title_bar_buttons(dialog, "backup-and-run dialog")
+    screenshot("dialog-compact")
+    return dialog
+
+
+def nothing_opens(what):
+    time.sleep(NOTHING_SECONDS)
+    opened = [title for title in (OPEN_TITLE, CONFIRM_TITLE, NOTICE_TITLE) if visible_windows(title)]
+    if opened:
+        raise Failure(f"{what} opened {opened}")
+
+
+def greyed_main_window(window, dialog, helper):
+    """The greyed main window takes no command. Under a window manager a
+    click on it brings the dialog forward, also after the help window was
+    brought over it; minimising the dialog takes the main window along."""
+    main, front = int(window), int(dialog)
+
+    def dialog_in_front():
+        return active_window() == front and stacking()[-1:] == [front]
+
+    def explain():
+        return f"active {active_window()}, stacking {stacking()}"
+
+    if Round.managed:
+        click(window, 20, 300)
+        wait_for("the dialog to come forward after a click on the greyed main window", dialog_in_front,
+                 explain=explain)
+    # The keyboard straight to the greyed main window, past any window
+    # manager, and the keys once more right into it.
+    xdotool("windowfocus", "--sync", window)
+    keys("ctrl+o", "Delete", "ctrl+Delete", "ctrl+z")
+    xdotool("key", "--window", window, "ctrl+o", "Delete", "ctrl+Delete", "ctrl+z", "alt+z")
+    nothing_opens("a key in the greyed main window")
+    if not visible_windows(BACKUP_TITLE):
+        raise Failure("the dialog went away after keys in the greyed main window")
+    if not Round.managed:
+        return
+    wait_for("the dialog to come forward after the keyboard went to the greyed main window", dialog_in_front,
+             explain=explain)
+
+    # The main window covers the help window now: it is brought forward as
+    # its entry in a task bar would.
+    xdotool("windowactivate", helper)
+    wait_for("the help window to come to the front when activated",
+             lambda: stacking()[-1:] == [int(helper)], explain=lambda: f"stacking {stacking()}")
+    click(window, 20, 300)
+    wait_for("the dialog to come forward over the help window and the main window", dialog_in_front,
+             explain=explain)
+    order = stacking()
+    if order.index(front) < order.index(main):
+        raise Failure(f"the dialog stands below the main window: {order}")
+
+    xdotool("windowminimize", dialog)
+    wait_for("the main window to be minimised with its dialog",
+             lambda: window_state(window) == "Iconic" and window_state(dialog) == "Iconic",
+             explain=lambda: f"main {window_state(window)}, dialog {window_state(dialog)}")
+    xdotool("windowactivate", window)
+    wait_for("both windows back, the dialog in front",
+             lambda: (window_state(window) == "Normal" and window_state(dialog) == "Normal"
+                      and active_window() == front),
+             explain=lambda: f"main {window_state(window)}, dialog {window_state(dialog)}, "
+                             f"active {active_window()}")
+
+
+def choose_backup_and_continue(program, dialog, folder):
     focus(dialog)
     keys("alt+z")
     wait_for("the backup box to open the folder chooser",
@@ -351,7 +698,8 @@ def choose_backup_and_continue(program, window, folder, artefacts):
     keys("Return")
     backup = os.path.join(folder, BACKUP_FOLDER)
     wait_for(f"the folder list to enter {backup}", lambda: current_folder(program.pid) == backup)
-    settled_capture(dialog, os.path.join(artefacts, "dialog.png"))
+    settled_capture(dialog, os.path.join(Round.artefacts, "dialog.png"))
+    screenshot("dialog-extended")
     if geometry(dialog)["HEIGHT"] != 300:
         raise Failure("the backup box was unticked before continuing")
     keys("alt+p")
@@ -395,8 +743,31 @@ def check_results(folder):
         raise Failure("the files on disk are not as expected:\n  " + "\n  ".join(problems))
 
 
+def failed_run(window, folder):
+    """A listed file gone: the run ends in the error box. Closed, it leaves
+    the focus on the run button, so Space opens the dialog again."""
+    os.remove(os.path.join(folder, "b.txt"))
+    focus(window)
+    keys("alt+z")
+    dialog = wait_for_window(BACKUP_TITLE, "the dialog after Alt+Z")
+    focus(dialog)
+    keys("alt+p")
+    box(NOTICE_TITLE, "error box of the run without b.txt", centred, "error")
+    keys("Return")
+    wait_until_gone(NOTICE_TITLE, "the error box to close on Enter")
+    if Round.managed:
+        wait_for("the main window to be active again", lambda: active_window() == int(window))
+    else:
+        wait_for("the main window to have the keyboard again", lambda: keyboard_window() == int(window))
+    keys("space")
+    dialog = wait_for_window(BACKUP_TITLE, "the dialog after Space on the run button, which has the focus back")
+    focus(dialog)
+    keys("alt+u")
+    wait_until_gone(BACKUP_TITLE, "the dialog to close on Alt+U")
+
+
 def close_program(x, program, window):
-    others = [title for title in (OPEN_TITLE, BACKUP_TITLE, "RAVO") if visible_windows(title)]
+    others = [title for title in (OPEN_TITLE, BACKUP_TITLE, NOTICE_TITLE, CONFIRM_TITLE) if visible_windows(title)]
     if others:
         raise Failure(f"windows still open after the run: {others}")
     x.send_close_box(window)
@@ -405,54 +776,74 @@ def close_program(x, program, window):
         raise Failure(f"the program ended with status {program.returncode}")
 
 
-def program_environment(home):
-    """The program's environment: its own settings folders, so that no folder
-    remembered by an earlier run of a Qt file dialog decides where the
-    open-file dialog starts, and nothing of this run is remembered after it."""
+def private_folders(home):
+    """Settings folders of the run's own, so that nothing remembered by an
+    earlier run (a Qt file dialog's last folder, a window manager's
+    settings) decides anything, and nothing of this run is remembered."""
     folders = {}
     for variable in ("XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"):
         folders[variable] = os.path.join(home, variable.lower())
-        os.mkdir(folders[variable], 0o700)
-    return dict(os.environ, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8", **folders)
+        os.makedirs(folders[variable], 0o700, exist_ok=True)
+    return dict(os.environ, LC_ALL="C.UTF-8", **folders)
 
 
-def end_to_end(program_path, artefacts):
+def start_window_manager(x, environment, log):
+    """openbox with its stock settings, once it answers requests."""
+    manager = subprocess.Popen(["openbox", "--sm-disable", "--config-file", "/etc/xdg/openbox/rc.xml"],
+                               env=environment, stdout=log, stderr=subprocess.STDOUT)
+    wait_for("openbox to manage the screen",
+             lambda: manager.poll() is not None or property_text("root", "_NET_SUPPORTING_WM_CHECK"))
+    if manager.poll() is not None:
+        raise Failure(f"openbox ended at once with status {manager.returncode}")
+    x.wait_for_frame_estimates()
+    return manager
+
+
+def end_to_end(program_path):
     x = XConnection()
     base = os.path.realpath(tempfile.mkdtemp(prefix="ravo-e2e-"))
     folder = os.path.join(base, "soubory")
-    program = None
+    program = manager = None
     try:
         x.map_characters("".join(original + replacement for original, replacement in PAIRS))
         os.mkdir(folder)
-        os.mkdir(os.path.join(base, "home"))
         make_folder(folder)
-        environment = program_environment(os.path.join(base, "home"))
-        with open(os.path.join(artefacts, "ravo.log"), "wb") as log:
-            program = subprocess.Popen([program_path], cwd=folder, env=environment,
+        environment = private_folders(os.path.join(base, "home"))
+        with open(os.path.join(Round.artefacts, "ravo.log"), "wb") as log:
+            if Round.managed:
+                manager = start_window_manager(x, environment, log)
+            program = subprocess.Popen([program_path], cwd=folder, env=dict(environment, QT_QPA_PLATFORM="xcb"),
                                        stdout=log, stderr=subprocess.STDOUT)
         window = wait_for_window(MAIN_TITLE, "the main window")
+        empty_list_notice(window)
         add_files(window)
         type_pairs(window)
-        settled_capture(window, os.path.join(artefacts, "main-before-run.png"))
-        choose_backup_and_continue(program, window, folder, artefacts)
+        decline_removing_all(window)
+        settled_capture(window, os.path.join(Round.artefacts, "main-before-run.png"))
+        helper = open_help(window)
+        dialog = open_backup_dialog(window)
+        greyed_main_window(window, dialog, helper)
+        choose_backup_and_continue(program, dialog, folder)
         try:
             wait_for("the run to rewrite the listed files", lambda: run_finished(folder))
         except Failure:
             pass  # the check below says what is wrong
-        settled_capture(window, os.path.join(artefacts, "main.png"))
+        settled_capture(window, os.path.join(Round.artefacts, "main.png"))
         check_results(folder)
+        failed_run(window, folder)
         close_program(x, program, window)
     except Exception:
         try:
-            with open(os.path.join(artefacts, "failure.png"), "wb") as picture:
+            with open(os.path.join(Round.artefacts, "failure.png"), "wb") as picture:
                 picture.write(capture("root"))
         except Exception:  # the picture only helps; the first failure counts
             pass
         raise
     finally:
-        if program is not None and program.poll() is None:
-            program.kill()
-            program.wait()
+        for process in (program, manager):
+            if process is not None and process.poll() is None:
+                process.kill()
+                process.wait()
         shutil.rmtree(base, ignore_errors=True)
         # Last: with the X server already gone, Xlib ends the process here.
         x.close()
@@ -466,31 +857,33 @@ def stop_on_signal(number, _frame):
 
 
 def main(arguments):
-    if len(arguments) != 3:
-        sys.exit("usage: end_to_end_test.py path/to/ravo artefacts-folder")
-    program_path, artefacts = os.path.abspath(arguments[1]), os.path.abspath(arguments[2])
-    for tool in ("xvfb-run", "xdotool", "import", "timeout"):
+    if len(arguments) != 4 or arguments[3] not in ROUNDS:
+        sys.exit("usage: end_to_end_test.py path/to/ravo artefacts-folder bare|openbox")
+    program_path, artefacts, name = os.path.abspath(arguments[1]), os.path.abspath(arguments[2]), arguments[3]
+    tools = ["xvfb-run", "xdotool", "xprop", "xwininfo", "import", "timeout"] + (["openbox"] if name == "openbox" else [])
+    for tool in tools:
         if shutil.which(tool) is None:
             sys.exit(f"FAIL: {tool} is not installed (scripts/deps installs it)")
     if not os.environ.get("RAVO_E2E_ON_DISPLAY"):
-        # A display of our own; the whole of it is stopped after a minute.
+        # A display of our own; the whole of it is stopped after 95 seconds.
         os.environ["RAVO_E2E_ON_DISPLAY"] = "1"
-        os.execvp("timeout", ["timeout", "--kill-after=5", "60",
+        os.execvp("timeout", ["timeout", "--kill-after=5", str(WHOLE_TEST_SECONDS + 15),
                               "xvfb-run", "-a", "-s", f"-screen 0 {SCREEN}",
-                              sys.executable, os.path.abspath(arguments[0]), program_path, artefacts])
+                              sys.executable, os.path.abspath(arguments[0]), program_path, artefacts, name])
     for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         signal.signal(number, stop_on_signal)
-    os.makedirs(artefacts, exist_ok=True)
-    for old in ("main.png", "main-before-run.png", "dialog.png", "failure.png"):
-        if os.path.exists(os.path.join(artefacts, old)):
-            os.remove(os.path.join(artefacts, old))
+    Round.name, Round.managed = name, name != "bare"
+    Round.artefacts = os.path.join(artefacts, name)
+    shutil.rmtree(Round.artefacts, ignore_errors=True)
+    os.makedirs(Round.artefacts)
     started = time.monotonic()
     try:
-        end_to_end(program_path, artefacts)
+        end_to_end(program_path)
     except Failure as failure:
-        sys.exit(f"FAIL: {failure}")
-    print(f"PASS: three files rewritten by two pairs, backed up and checked "
-          f"in {time.monotonic() - started:.1f} s; screenshots in {artefacts}")
+        sys.exit(f"FAIL ({name}): {failure}")
+    print(f"PASS ({name}): every box where its rule puts it, three files rewritten by two pairs, "
+          f"backed up and checked, the failed run's error box answered, in "
+          f"{time.monotonic() - started:.1f} s; screenshots in {Round.artefacts}")
 
 
 if __name__ == "__main__":

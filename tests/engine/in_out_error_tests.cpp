@@ -84,5 +84,46 @@ TEST(CheckIoResultTest, PendingCodeBelongsToItsThread)
     PendingIoResult = 0;
 }
 
+// The error box's full-stop rule, on the last byte's unsigned code: above
+// that of the full stop (0x2E) a full stop is appended, at or below it
+// nothing. Rows at the edges: a signed comparison would leave bytes of 0x80
+// and above bare, a ">=" would double the full stop, a "> '/'" would leave
+// the slash bare.
+struct FullStopRow {
+    const char* rule;
+    std::string message;
+    std::string shown;
+};
+
+void PrintTo(const FullStopRow& row, std::ostream* out) { *out << row.rule; }
+
+const FullStopRow kFullStopRows[] = {
+    {"EmptyStaysEmpty", "", ""},
+    {"LetterGetsOne", "File not found", "File not found."},
+    {"DigitGetsOne", "I/O error 32", "I/O error 32."},
+    {"QuestionMarkGetsOne", "Opravdu?", "Opravdu?."},
+    {"ColonGetsOne", "Cesta:", "Cesta:."},
+    {"SlashJustAboveTheFullStopGetsOne", "slozka/", "slozka/."},
+    {"AccentedLetterGetsOne", "žluťoučký kůň", "žluťoučký kůň."},
+    {"Byte0x80GetsOne", "konec \x80", "konec \x80."},
+    {"Byte0xFFGetsOne", "konec \xFF", "konec \xFF."},
+    {"FullStopIsNotDoubled", "Hotovo.", "Hotovo."},
+    {"ExclamationMarkStaysBare", "Pozor!", "Pozor!"},
+    {"ClosingParenthesisStaysBare", "List index out of bounds (7)", "List index out of bounds (7)"},
+    {"HyphenStaysBare", "pomlcka -", "pomlcka -"},
+    {"SpaceStaysBare", "mezera ", "mezera "},
+    {"ControlByteStaysBare", "radek\n", "radek\n"},
+};
+
+class FullStopRule : public ::testing::TestWithParam<FullStopRow> {};
+
+TEST_P(FullStopRule, ErrorBoxText)
+{
+    EXPECT_EQ(ErrorBoxText(GetParam().message), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FullStopRule, ::testing::ValuesIn(kFullStopRows),
+                         [](const ::testing::TestParamInfo<FullStopRow>& row) { return std::string(row.param.rule); });
+
 } // namespace
 } // namespace ravo

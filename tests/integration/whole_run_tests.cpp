@@ -5,6 +5,7 @@
 #include "tests/integration/whole_run_fixture.h"
 
 #include <QScrollBar>
+#include <QWindow>
 
 #include "app/paint_throttle.h"
 
@@ -289,6 +290,104 @@ TEST_F(WholeRun, CancelLeavesLogListAndFilesAsTheyWere)
     EXPECT_EQ(Read(QStringLiteral("a.txt")), content);
     EXPECT_TRUE(FilesBelow(QString::fromLatin1(kBackupFolder)).isEmpty());
     EXPECT_TRUE(boxes_.seen.empty());
+}
+
+// However the dialog is left, and also after the error box of a failed run,
+// the focus goes back to the control that had it when the run button
+// disabled the window: the run button itself.
+TEST_F(WholeRun, TheFocusComesBackToTheRunButton)
+{
+    struct Case {
+        const char* how;
+        const char* button;
+        bool fileMissing;
+    };
+    const Case cases[] = {
+        {"cancel", "Button2", false},
+        {"a run", "Button1", false},
+        {"a run ended by the error box", "Button1", true},
+    };
+    Write(QStringLiteral("a.txt"), "foo\n");
+    AddWithTool({"a.txt"});
+    TypeFields({"foo", "", "", "", "bar", "", "", ""});
+    auto* run = Child<QPushButton>(QStringLiteral("Button3"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        if (c.fileMissing) {
+            ASSERT_TRUE(QFile::remove(folder_.filePath(QStringLiteral("a.txt"))));
+        }
+        boxes_.seen.clear();
+        StartRun();
+        Press(c.button);
+        EXPECT_TRUE(WaitFor([run] { return QApplication::focusWidget() == run; }))
+            << "the focus is on " << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "nothing");
+        EXPECT_EQ(boxes_.seen.size(), c.fileMissing ? 1u : 0u);
+    }
+}
+
+// Keys pressed in the dialog stay the dialog's: none of them runs a command
+// of the main window behind it.
+TEST_F(WholeRun, TheMainWindowsKeysDoNothingInTheDialog)
+{
+    Write(QStringLiteral("a.txt"), "foo\n");
+    AddWithTool({"a.txt", "b.txt"});
+    StartRun();
+    auto* box = DialogControl<QCheckBox>("CheckBox1");
+    for (const QKeyCombination key : {Qt::CTRL | Qt::Key_O, QKeyCombination(Qt::Key_Delete), Qt::CTRL | Qt::Key_Delete,
+                                      Qt::CTRL | Qt::Key_Z, Qt::CTRL | Qt::Key_A})
+        QTest::keyClick(box, key.key(), key.keyboardModifiers());
+    QTest::qWait(50);
+    EXPECT_TRUE(boxes_.seen.empty());
+    EXPECT_EQ(Items().size(), 2);
+    EXPECT_TRUE(started_.empty());
+    EXPECT_TRUE(form2_->isVisible());
+    Cancel();
+}
+
+// Counts the activations of a window.
+class ActivationCount : public QObject {
+public:
+    int activations = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowActivate)
+            ++activations;
+        return false;
+    }
+};
+
+// The dialog belongs to the main window: transient for it, so that a window
+// manager keeps it above that window, yet not its child, so that it stays
+// enabled while the main window is not. When the greyed main window is
+// activated anyway (clicked under a window manager), the dialog comes
+// forward, and as it was never really left, its tick stays. The help window
+// stays a window of its own.
+TEST_F(WholeRun, TheDialogBelongsToTheMainWindowAndComesForwardFromIt)
+{
+    Write(QStringLiteral("a.txt"), "foo\n");
+    AddWithTool({"a.txt"});
+    StartRun();
+    ASSERT_NE(form2_->windowHandle(), nullptr);
+    EXPECT_EQ(form2_->windowHandle()->transientParent(), form_->windowHandle());
+    EXPECT_EQ(form2_->parentWidget(), nullptr);
+    EXPECT_TRUE(form2_->isEnabled());
+    Tick();
+
+    ActivationCount dialog;
+    form2_->installEventFilter(&dialog);
+    form_->activateWindow();
+    EXPECT_TRUE(WaitFor([&] { return dialog.activations > 0 && QApplication::activeWindow() == form2_; }))
+        << "the dialog is active again";
+    EXPECT_TRUE(DialogControl<QCheckBox>("CheckBox1")->isChecked());
+    form2_->removeEventFilter(&dialog);
+    Cancel();
+
+    form3_->show();
+    ASSERT_NE(form3_->windowHandle(), nullptr);
+    EXPECT_EQ(form3_->windowHandle()->transientParent(), nullptr);
+    form3_->hide();
 }
 
 } // namespace

@@ -3,13 +3,16 @@
 #include "app/dialogs/application.h"
 #include "app/dialogs/error_display.h"
 #include "app/dialogs/guard.h"
+#include "app/dialogs/placement.h"
 
 #include "engine/exception.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -90,6 +93,25 @@ TEST(ErrorBox, CaptionIconAndSingleOkButton)
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     ASSERT_EQ(seen.buttons.size(), 1);
     EXPECT_EQ(QString(seen.buttons.first()).remove('&'), QStringLiteral("OK"));
+}
+
+// Centred by its outer size: the offscreen platform frames it too.
+TEST(ErrorBox, CentredOnTheScreenByOuterSize)
+{
+    QRect frame;
+    QSize client;
+    testing::ModalWatch<QMessageBox> watch(
+        [&](QMessageBox& box) {
+            frame = box.frameGeometry();
+            client = box.size();
+            QTest::keyClick(&box, Qt::Key_Return);
+        },
+        testing::ModalWatch<QMessageBox>::Repeat::Once, 0);
+    watch.Start();
+    ReportUnhandledError(Exception("Disk full"));
+    ASSERT_TRUE(frame.isValid());
+    ASSERT_NE(frame.size(), client) << "a frame to tell the outer size from the client size";
+    EXPECT_EQ(frame.topLeft(), CentredOnMonitor(QGuiApplication::primaryScreen()->geometry(), frame.size()));
 }
 
 TEST(ErrorBox, ForeignErrorsShowTheirWhat)

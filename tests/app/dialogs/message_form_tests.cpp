@@ -3,6 +3,7 @@
 
 #include "app/dialogs/application.h"
 #include "app/dialogs/message_layout.h"
+#include "app/dialogs/placement.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -292,10 +293,26 @@ TEST(MessageFormLook, CentredOnTheScreenByOuterSize)
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     RunAnswering(QStringLiteral("Uprostřed"), MsgDlgType::Custom, mbOK, [&](TMessageForm& form) {
         const QRect frame = form.frameGeometry();
-        EXPECT_EQ(frame.topLeft(), CentredOn(screen, frame.size()));
+        EXPECT_EQ(frame.topLeft(), CentredOnMonitor(screen, frame.size()));
         EXPECT_NE(frame.topLeft(), QPoint(0, 0));
         QTest::keyClick(form.focusWidget(), Qt::Key_Escape);
     });
+}
+
+// A dialog window whose title bar offers the close box and nothing else.
+TEST(MessageFormLook, TitleBarHasTheCloseBoxOnly)
+{
+    Qt::WindowFlags flags;
+    RunAnswering(QStringLiteral("Rámeček"), MsgDlgType::Confirmation, mbYes | mbNo, [&](TMessageForm& form) {
+        flags = form.windowFlags();
+        QTest::keyClick(form.focusWidget(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint)) << "only the hints given count";
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    for (const Qt::WindowType hint : {Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint,
+                                      Qt::WindowContextHelpButtonHint})
+        EXPECT_FALSE(flags.testFlag(hint)) << hint;
 }
 
 TEST(MessageFormCaptionWidth, MeasuredOnceForTheRun)

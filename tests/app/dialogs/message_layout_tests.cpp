@@ -1,6 +1,7 @@
 // The message form's arithmetic: dialog units, the layout rectangles, the
 // centring and the clipboard text.
 #include "app/dialogs/message_layout.h"
+#include "app/dialogs/placement.h"
 
 #include <gtest/gtest.h>
 
@@ -158,7 +159,7 @@ TEST(MessageFormLayout, CentringUsesOuterSizeAndMonitorOrigin)
         {QRect(0, 0, 400, 300), QSize(501, 401), QPoint(-50, -50)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CentredOn(c.monitor, c.outer), c.expected);
+        EXPECT_EQ(CentredOnMonitor(c.monitor, c.outer), c.expected);
 }
 
 TEST(MessageButtonCaptions, AccessLettersAndPlainCaptions)

@@ -1,12 +1,15 @@
 // OpenDialog1's component: the answer parser, the configuration of the
 // dialog, the values it remembers between uses, and where it opens.
 #include "app/dialogs/open_dialog.h"
+#include "app/dialogs/placement.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -73,7 +76,7 @@ TEST(OpenDialogPlacement, CentredAcrossAThirdDown)
         {QRect(0, 0, 400, 300), QSize(501, 401), QPoint(-50, -33)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TOpenDialog::PlacementOn(c.monitor, c.outer), c.expected);
+        EXPECT_EQ(CentredAtAThirdOfTheFreeHeight(c.monitor, c.outer), c.expected);
 }
 
 TEST(OpenDialogConfiguration, TitleAndSevenFilterEntries)
@@ -169,7 +172,7 @@ TEST_F(OpenDialogUse, ConfirmedUseGivesPathsInTheTypedOrder)
     EXPECT_EQ(component.SelectedPaths(), (QStringList{In("b.txt"), In("a.txt"), In("d e.txt")}));
     EXPECT_EQ(seen.title, QStringLiteral("Vyber soubory do seznamu hromadné změny:"));
     EXPECT_EQ(seen.filters, TOpenDialog::NameFilters());
-    EXPECT_EQ(seen.filter, QStringLiteral("TXT soubory (*.txt)"));
+    EXPECT_EQ(seen.filter, QStringLiteral("TXT soubory"));
     EXPECT_TRUE(seen.existingFiles);
     EXPECT_TRUE(seen.nonNative);
     EXPECT_EQ(QDir::currentPath(), Folder());
@@ -209,14 +212,14 @@ TEST_F(OpenDialogUse, RemembersOnlyTheLastConfirmedUse)
     EXPECT_EQ(QDir::currentPath(), QDir(other_.path()).absolutePath()) << "a cancel moves nothing";
     // The second use opened in the first chosen file's folder, on entry 3.
     EXPECT_EQ(cancelled.folder, Folder());
-    EXPECT_EQ(cancelled.filter, QStringLiteral("HTML a HTM soubory (*.htm*)"));
+    EXPECT_EQ(cancelled.filter, QStringLiteral("HTML a HTM soubory"));
     EXPECT_EQ(cancelled.typed, QStringLiteral("c.htm"));
 
     Seen third;
     component.SetRunner(Choose(third, Folder(), "a.txt", 1));
     ASSERT_TRUE(component.ChooseFiles());
     EXPECT_EQ(third.folder, Folder());
-    EXPECT_EQ(third.filter, QStringLiteral("HTML a HTM soubory (*.htm*)"));
+    EXPECT_EQ(third.filter, QStringLiteral("HTML a HTM soubory"));
     EXPECT_EQ(component.FileName(), In("a.txt"));
     EXPECT_EQ(component.FilterIndex(), 1);
 }
@@ -230,6 +233,35 @@ TEST_F(OpenDialogUse, SameFilesTwiceAreReturnedBothTimes)
     const QStringList first = component.SelectedPaths();
     ASSERT_TRUE(component.ChooseFiles());
     EXPECT_EQ(component.SelectedPaths(), first);
+}
+
+// The file-type box shows each entry's description alone; the entry's
+// patterns still decide which files the dialog lists.
+TEST_F(OpenDialogUse, FileTypeBoxShowsDescriptionsWhileThePatternsFilter)
+{
+    TOpenDialog component;
+    QStringList shown;
+    QStringList patternsFirst;
+    QStringList patternsThird;
+    component.SetRunner([&](QFileDialog& dialog) {
+        const auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        const auto* files = dialog.findChild<QFileSystemModel*>();
+        if (types == nullptr || files == nullptr) {
+            ADD_FAILURE() << "the dialog has no file-type box or no file model";
+            return false;
+        }
+        for (int i = 0; i < types->count(); ++i)
+            shown << types->itemText(i);
+        patternsFirst = files->nameFilters();
+        dialog.selectNameFilter(dialog.nameFilters().at(2));
+        patternsThird = files->nameFilters();
+        return false;
+    });
+    EXPECT_FALSE(component.ChooseFiles());
+    EXPECT_EQ(shown, (QStringList{"TXT soubory", "PHP soubory", "HTML a HTM soubory", "PAS soubory",
+                                  "BAS soubry", "JS soubory", "BAT soubory"}));
+    EXPECT_EQ(patternsFirst, QStringList{"*.txt"});
+    EXPECT_EQ(patternsThird, QStringList{"*.htm*"});
 }
 
 TEST_F(OpenDialogUse, ModalDialogOpensAThirdDownOnTheScreen)
@@ -246,7 +278,7 @@ TEST_F(OpenDialogUse, ModalDialogOpensAThirdDownOnTheScreen)
         }
         title = dialog->windowTitle();
         placed = dialog->frameGeometry().topLeft();
-        expected = TOpenDialog::PlacementOn(QGuiApplication::primaryScreen()->geometry(),
+        expected = CentredAtAThirdOfTheFreeHeight(QGuiApplication::primaryScreen()->geometry(),
                                             dialog->frameGeometry().size());
         dialog->setDirectory(Folder());
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText("b.txt");
