@@ -8,7 +8,7 @@ program="${1:?usage: smoke_test.sh path/to/ravo}"
 
 if [ -z "${RAVO_SMOKE_DISPLAY_READY:-}" ]; then
   export RAVO_SMOKE_DISPLAY_READY=1
-  exec timeout --kill-after=5 60 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$program"
+  exec timeout --kill-after=5 60 "$(dirname "$0")/../support/virtual_display.sh" 1280x1024x24 "$0" "$program"
 fi
 
 export LC_ALL=C.UTF-8
