@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 
 #include "engine/exception.h"
+#include "tests/support/event_counts.h"
 
 namespace ravo::testing {
 namespace {
@@ -384,28 +385,14 @@ TEST_F(MainWindowTest, RunWithFilesOpensTheDialogWhateverTheFields)
     runDialog_.hide();
 }
 
-// Counts how often it is shown.
-class ShowCounter : public QObject {
-public:
-    int shows = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show)
-            ++shows;
-        return false;
-    }
-};
-
 TEST_F(MainWindowTest, HelpIsShownOnceAndLeftWhereItIs)
 {
-    ShowCounter counter;
+    testing::EventCounts counter;
     helpWindow_.installEventFilter(&counter);
     Entry("Jednoduearychle1")->trigger();
     EXPECT_TRUE(helpWindow_.isVisible());
     Entry("Jednoduearychle1")->trigger();
-    EXPECT_EQ(counter.shows, 1);
+    EXPECT_EQ(counter.Of(QEvent::Show), 1);
     helpWindow_.hide();
 }
 

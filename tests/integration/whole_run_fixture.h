@@ -5,6 +5,7 @@
 // answered, so a run never waits on one for ever.
 #pragma once
 
+#include "tests/support/event_counts.h"
 #include "tests/support/qt_printers.h"
 #include "tests/app/main_window_fixture.h"
 
@@ -55,23 +56,6 @@ private:
     ModalWatch<QWidget> watch_{[this](QWidget& modal) { answer(modal); }};
 };
 
-// Counts the times a widget is shown, and painted.
-class ShowCount : public QObject {
-public:
-    int shows = 0;
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Show)
-            ++shows;
-        else if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
 class WholeRun : public MainWindowTest {
 protected:
     // The folder below the test folder that backups go into.
@@ -82,7 +66,7 @@ protected:
         MainWindowTest::SetUp();
         form2_ = &program_->BackupDialog();
         form3_ = &program_->HelpWindow();
-        Bar()->installEventFilter(&barShows_);
+        Bar()->installEventFilter(&barEvents_);
         ShowActive();
     }
 
@@ -231,7 +215,7 @@ protected:
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     ModalBoxWatch boxes_;
-    ShowCount barShows_;
+    testing::EventCounts barEvents_;
 };
 
 } // namespace ravo::testing

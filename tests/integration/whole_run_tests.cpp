@@ -148,7 +148,7 @@ TEST_P(RunCases, LogFilesAndBackupsAfterTheRun)
     EXPECT_EQ(FilesBelow(QString::fromLatin1(kBackupFolder)), backupNames);
     EXPECT_TRUE(FilesBelow(QStringLiteral(".")).filter(QStringLiteral(".TMP")).isEmpty()) << "no temporary file left";
 
-    EXPECT_EQ(barShows_.shows > 0, c.barShown);
+    EXPECT_EQ(barEvents_.Of(QEvent::Show) > 0, c.barShown);
     EXPECT_FALSE(Bar()->isVisible()) << "the bar is hidden at the end";
     EXPECT_TRUE(boxes_.seen.empty());
 }
@@ -242,15 +242,15 @@ TEST_F(WholeRun, ALongRunRepaintsOnItsOwnClockAndEndsShowingTheLastLine)
     StartRun();
 
     auto* memo = Child<QPlainTextEdit>(QStringLiteral("Memo3"));
-    ShowCount logPaints;
+    testing::EventCounts logPaints;
     memo->viewport()->installEventFilter(&logPaints);
-    barShows_.paints = 0;
+    barEvents_.Reset(QEvent::Paint);
     QElapsedTimer clock;
     clock.start();
     Press("Button1");
     const qint64 elapsedMs = clock.elapsed();
-    const int barPaints = barShows_.paints;
-    const int memoPaints = logPaints.paints;
+    const int barPaints = barEvents_.Of(QEvent::Paint);
+    const int memoPaints = logPaints.Of(QEvent::Paint);
 
     // One frame per interval, the first at once, and the bar's when it appears.
     const qint64 frames = elapsedMs / PaintThrottle::kIntervalMs + 2;
@@ -344,20 +344,6 @@ TEST_F(WholeRun, TheMainWindowsKeysDoNothingInTheDialog)
     Cancel();
 }
 
-// Counts the activations of a window.
-class ActivationCount : public QObject {
-public:
-    int activations = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::WindowActivate)
-            ++activations;
-        return false;
-    }
-};
-
 // The dialog belongs to the main window: transient for it, so that a window
 // manager keeps it above that window, yet not its child, so that it stays
 // enabled while the main window is not. When the greyed main window is
@@ -375,10 +361,10 @@ TEST_F(WholeRun, TheDialogBelongsToTheMainWindowAndComesForwardFromIt)
     EXPECT_TRUE(form2_->isEnabled());
     Tick();
 
-    ActivationCount dialog;
+    testing::EventCounts dialog;
     form2_->installEventFilter(&dialog);
     form_->activateWindow();
-    EXPECT_TRUE(WaitFor([&] { return dialog.activations > 0 && QApplication::activeWindow() == form2_; }))
+    EXPECT_TRUE(WaitFor([&] { return dialog.Of(QEvent::WindowActivate) > 0 && QApplication::activeWindow() == form2_; }))
         << "the dialog is active again";
     EXPECT_TRUE(DialogControl<QCheckBox>("CheckBox1")->isChecked());
     form2_->removeEventFilter(&dialog);
