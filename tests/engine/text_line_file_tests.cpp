@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -132,6 +134,29 @@ TEST_F(TextLineFileTest, EndTestReadsNothingAway)
     EXPECT_EQ(PendingIoResult, 0);
 }
 
+// Bytes another program appends once the end was met are not read: the input
+// ended there, and a further test or read must not take it up again.
+TEST_F(TextLineFileTest, EndOfInputStaysReachedWhenTheFileGrows)
+{
+    const std::string path = folder_ / "f.txt";
+    WriteBytes(path, "a\nlast");
+    TextLineFile reader;
+    reader.BindName(path);
+    reader.OpenForReading();
+    std::string line;
+    reader.ReadLineText(line);
+    reader.SkipLineBreak();
+    reader.ReadLineText(line); // a line without a break ends at the physical end
+    ASSERT_EQ(line, "last");
+    std::ofstream(path, std::ios::binary | std::ios::app) << "\nmore\n";
+    reader.SkipLineBreak();
+    EXPECT_TRUE(reader.AtEnd());
+    reader.ReadLineText(line);
+    EXPECT_EQ(line, "");
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_EQ(PendingIoResult, 0);
+}
+
 TEST_F(TextLineFileTest, EndMarkIsNeverConsumed)
 {
     const std::string path = folder_ / "f.txt";
@@ -249,6 +274,20 @@ TEST_F(TextLineFileTest, SuccessLeavesAnEarlierCodeInPlace)
     EXPECT_EQ(PendingIoResult, 77);
 }
 
+// A name of exactly `length` bytes under the folder, for a file that does not
+// exist in folders that do; every part stays within the 255 bytes a name in
+// a folder may have.
+std::string MissingFileNamed(const TempFolder& folder, std::size_t length)
+{
+    std::string path = folder.Path();
+    while (length - path.size() > 256) {
+        path += "/" + std::string(200, 'd');
+        if (::mkdir(path.c_str(), 0700) != 0)
+            throw std::runtime_error("cannot make a folder");
+    }
+    return path + "/" + std::string(length - path.size() - 1, 'n');
+}
+
 struct OpenFailureRow {
     const char* name;
     std::string (*prepare)(const TempFolder&);
@@ -274,6 +313,8 @@ const OpenFailureRow kOpenFailures[] = {
      true, 5},
     {"ComponentTooLong", [](const TempFolder& f) { return f / std::string(300, 'n'); }, false, 206},
     {"NameLongerThanTheField", [](const TempFolder& f) { return f / std::string(PATH_MAX, 'n'); }, true, 206},
+    {"LongestNameReachesTheSystem", [](const TempFolder& f) { return MissingFileNamed(f, PATH_MAX - 1); }, false, 2},
+    {"NameFillingTheFieldIsTooLong", [](const TempFolder& f) { return MissingFileNamed(f, PATH_MAX); }, false, 206},
     {"HugeName", [](const TempFolder&) { return std::string(100000, '/'); }, false, 206},
     {"NameHoldingNul", [](const TempFolder& f) { return f / std::string("a\0b", 3); }, false, 123},
 };
@@ -556,6 +597,8 @@ const SkipRow kSkips[] = {
     {"LoneCrAtBlockBoundary", std::string(127, 'x') + "\ry\nrest", {"rest"}},
     {"LoneCrAtTheEnd", "ab\r", {}},
     {"BreakFirst", "\r\n\rz\nw", {"z", "w"}},
+    {"EndMarkAfterCrLfAcrossBlockBoundary", std::string(127, 'x') + "\r\n\x1a" "rest\n", {}},
+    {"EndMarkAtBlockStartAfterLf", std::string(127, 'x') + "\n\x1a" "rest\n", {}},
 };
 
 class SkipAloneTest : public TextLineFileTest, public ::testing::WithParamInterface<SkipRow> {};
