@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ravo {
@@ -44,6 +45,10 @@ struct StringPair {
     std::string search;
     std::string replacement;
 };
+
+// A path or folder as the log shows it: control characters are written
+// visibly (\n, \r, \t, \xHH), so that a name cannot start a line of its own.
+std::string VisibleInLog(std::string_view text);
 
 // Applies one pair to every path of the list, in list order. File errors leave
 // as EInOutError and end the run; the files then open are closed first.

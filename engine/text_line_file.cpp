@@ -4,6 +4,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <utility>
 
 #include "engine/in_out_error.h"
 
@@ -51,7 +52,7 @@ void TextLineFile::ResetBuffer()
     drainEachLine_ = false;
 }
 
-void TextLineFile::BindName(std::string_view name)
+void TextLineFile::BindName(std::string_view name, platform::FolderHandle folder)
 {
     // A handle bound anew while open would lose its platform file; it is
     // closed instead, and the bytes waiting in it are dropped.
@@ -61,6 +62,7 @@ void TextLineFile::BindName(std::string_view name)
     ResetBuffer();
     nameError_ = 0;
     name_[0] = '\0';
+    folder_ = std::move(folder);
     if (name.size() >= name_.size())
         nameError_ = static_cast<std::int32_t>(platform::kErrorFilenameTooLong);
     else if (name.find('\0') != std::string_view::npos)
@@ -93,7 +95,8 @@ void TextLineFile::Open(Mode mode)
         return;
     }
     const auto access = mode == Mode::Reading ? platform::FileAccess::Read : platform::FileAccess::Write;
-    handle_ = platform::CreateFile(name_.data(), access);
+    handle_ = folder_ ? platform::CreateFileIn(folder_, name_.data(), access)
+                      : platform::CreateFile(name_.data(), access);
     if (handle_ == platform::kInvalidHandle) {
         mode_ = Mode::Closed;
         Record(LastPlatformCode());

@@ -39,7 +39,8 @@ public:
     TextLineFile(const TextLineFile&) = delete;
     TextLineFile& operator=(const TextLineFile&) = delete;
 
-    void BindName(std::string_view name);
+    // The name is taken relative to `folder` when one is given.
+    void BindName(std::string_view name, platform::FolderHandle folder = nullptr);
     void OpenForReading();
     void CreateForWriting();
     bool AtEnd();
@@ -71,6 +72,7 @@ private:
     bool EndMarkAtLineStart();
 
     platform::FileHandle handle_ = platform::kInvalidHandle;
+    platform::FolderHandle folder_;
     Mode mode_ = Mode::Unbound;
     // Reading: buffer_[position_, end_) are bytes not yet handed out.
     // Writing: buffer_[0, position_) wait to be written; position_ < 128

@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,9 +93,7 @@ struct OpenFile {
     bool writing = false;
     int type = kFileTypeUnknown;
     FileFacts facts;
-    // Writing: the mode given at close, when one was asked for.
-    bool modeAtClose = false;
-    mode_t closingMode = 0;
+    FilePlace place;
     // The last read of a caller's request met the end: the next request gets
     // the end without asking the system again.
     bool endPending = false;
@@ -108,22 +108,6 @@ struct OpenFile {
         return waiting == 0 || WriteAll(fd, block.get(), waiting);
     }
 
-    // The written bytes, then the mode, then the disk: only a finished file
-    // with its final mode may later replace a listed one.
-    bool FinishWriting()
-    {
-        if (!FlushBlock())
-            return false;
-        if (modeAtClose && ::fchmod(fd, closingMode) != 0) {
-            Fail(errno);
-            return false;
-        }
-        if (type == kFileTypeDisk && ::fdatasync(fd) != 0) {
-            Fail(errno);
-            return false;
-        }
-        return true;
-    }
 };
 
 std::uint32_t GetLastError() { return lastError; }
@@ -157,54 +141,143 @@ std::uint32_t Win32CodeFromErrno(int errnum, const char* path)
     }
 }
 
+struct OpenFolder {
+    explicit OpenFolder(int descriptor) : fd(descriptor) {}
+    ~OpenFolder() { ::close(fd); }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+    const int fd;
+};
+
+int DescriptorOf(const OpenFolder& folder) { return folder.fd; }
+
 namespace {
 
-constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
 constexpr int kFreshFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
 constexpr mode_t kOwnerOnly = 0600;
+// As many links in a row as the system itself follows.
+constexpr int kMaxLinksFollowed = 40;
+
+// Splits a path at its last separator: "a/b" into "a" and "b", "b" into "."
+// and "b", "/b" into "/" and "b". A path that ends with a separator names
+// its folder itself.
+std::pair<std::string, std::string> SplitPath(std::string_view path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string_view::npos)
+        return {".", std::string(path)};
+    std::string name(path.substr(slash + 1));
+    return {slash == 0 ? "/" : std::string(path.substr(0, slash)), name.empty() ? "." : name};
+}
+
+// Opens a folder relative to `at`; a missing one is a missing path.
+FolderHandle OpenFolderAt(int at, const char* path)
+{
+    int fd = ::openat(at, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES)
+        fd = ::openat(at, path, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        lastError = errno == ENOENT ? kErrorPathNotFound : Win32CodeFromErrno(errno);
+        return nullptr;
+    }
+    return std::make_shared<OpenFolder>(fd);
+}
+
+// The place of `path` taken relative to `base` (the current folder when
+// null): its folder opened, and its last name.
+bool PlaceFor(const FolderHandle& base, std::string_view path, FilePlace& place)
+{
+    auto [folder, name] = SplitPath(path);
+    place.name = std::move(name);
+    if (folder == "." && base) {
+        place.folder = base;
+        return true;
+    }
+    place.folder = OpenFolderAt(base ? base->fd : AT_FDCWD, folder.c_str());
+    return place.folder != nullptr;
+}
+
+std::string LinkTarget(int folder, const std::string& name)
+{
+    std::string target(256, '\0');
+    for (;;) {
+        const ssize_t n = ::readlinkat(folder, name.c_str(), target.data(), target.size());
+        if (n < 0)
+            return {};
+        if (static_cast<std::size_t>(n) < target.size()) {
+            target.resize(static_cast<std::size_t>(n));
+            return target;
+        }
+        target.resize(target.size() * 2);
+    }
+}
+
+// Follows symbolic links from `place` until it names something else, each
+// step relative to the folder reached; `entry` gets what stands there.
+bool FollowLinks(FilePlace& place, struct stat& entry)
+{
+    for (int followed = 0;; ++followed) {
+        if (::fstatat(place.folder->fd, place.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) {
+            lastError = errno == ENOENT ? kErrorFileNotFound : Win32CodeFromErrno(errno);
+            return false;
+        }
+        if (!S_ISLNK(entry.st_mode))
+            return true;
+        const std::string target = followed < kMaxLinksFollowed ? LinkTarget(place.folder->fd, place.name) : "";
+        if (target.empty()) {
+            Fail(followed < kMaxLinksFollowed ? errno : ELOOP);
+            return false;
+        }
+        FilePlace next;
+        if (!PlaceFor(target[0] == '/' ? nullptr : place.folder, target, next))
+            return false;
+        place = std::move(next);
+    }
+}
 
 // Moves an entry out of the way of a fresh file of its name, without ever
 // opening or following it. Gives 0 when the name is free, else the errno.
-int ClearName(const char* name)
+int ClearName(int folder, const char* name)
 {
     struct stat st {};
-    if (::lstat(name, &st) != 0)
+    if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? 0 : errno;
     // A folder or a device is never taken for a leftover temporary file; a
     // read-only file is refused as the read-only rule says.
     if (S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
         return EACCES;
-    if (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+    if (S_ISREG(st.st_mode) && IsReadOnly(st.st_mode))
         return EACCES;
-    if (::unlink(name) != 0 && errno != ENOENT)
+    if (::unlinkat(folder, name, 0) != 0 && errno != ENOENT)
         return EACCES;
     return 0;
 }
 
-// Gives the new descriptor, or -1 with errno set. An entry under the name is
-// moved out of the way and the creation tried again; someone who plants a new
-// one meanwhile gets one more removal, a second plant is refused.
-int CreateFreshFile(const char* name, struct stat& st)
+// Gives the new descriptor, or -1 with the code recorded. An entry under the
+// name is moved out of the way and the creation tried again; someone who
+// plants a new one meanwhile gets one more removal, a second plant is
+// refused.
+int CreateFreshFile(const FilePlace& place, struct stat& st)
 {
+    const int folder = place.folder->fd;
+    const char* name = place.name.c_str();
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        fd = ::open(name, kFreshFileFlags, kOwnerOnly);
+        fd = ::openat(folder, name, kFreshFileFlags, kOwnerOnly);
         if (fd >= 0)
             break;
-        if (errno != EEXIST)
-            return -1;
-        const int error = attempt < 2 ? ClearName(name) : EACCES;
+        const int error = errno != EEXIST ? errno : attempt < 2 ? ClearName(folder, name) : EACCES;
         if (error != 0) {
-            errno = error;
+            lastError = error == ENOENT ? kErrorPathNotFound : Win32CodeFromErrno(error);
             return -1;
         }
     }
     // The umask may have taken bits the owner needs, or left none to take.
     if (::fstat(fd, &st) != 0 || ((st.st_mode & 07777) != kOwnerOnly && ::fchmod(fd, kOwnerOnly) != 0)) {
-        const int error = errno;
+        Fail(errno);
         ::close(fd);
-        ::unlink(name);
-        errno = error;
+        ::unlinkat(folder, name, 0);
         return -1;
     }
     st.st_mode = (st.st_mode & ~07777) | kOwnerOnly;
@@ -214,38 +287,30 @@ int CreateFreshFile(const char* name, struct stat& st)
 int DuplicateStandardStream(FileAccess access, struct stat& st)
 {
     const int fd = ::fcntl(access == FileAccess::Read ? STDIN_FILENO : STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
-    if (fd >= 0 && ::fstat(fd, &st) != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        Fail(errno);
+        if (fd >= 0)
+            ::close(fd);
         return -1;
     }
     return fd;
 }
 
-} // namespace
-
-int OpenRegularForReading(const char* name, struct stat& st, bool& reachedThroughLink)
+// Opens the regular file at `place` for reading, links followed.
+int OpenRegularAt(FilePlace& place, struct stat& st)
 {
     // Asking first keeps a device from being opened at all: opening one may
     // act on the hardware. The check on the descriptor settles it.
     struct stat entry {};
-    if (::lstat(name, &entry) != 0) {
-        Fail(errno, name);
+    if (!FollowLinks(place, entry))
         return -1;
-    }
-    reachedThroughLink = S_ISLNK(entry.st_mode);
-    if (reachedThroughLink && ::stat(name, &entry) != 0) {
-        Fail(errno, name);
-        return -1;
-    }
     if (!S_ISREG(entry.st_mode)) {
         Fail(EACCES);
         return -1;
     }
-    const int fd = ::open(name, kReadFlags);
+    const int fd = ::openat(place.folder->fd, place.name.c_str(), kReadFlags);
     if (fd < 0) {
-        Fail(errno, name);
+        lastError = errno == ENOENT ? kErrorFileNotFound : Win32CodeFromErrno(errno);
         return -1;
     }
     const bool known = ::fstat(fd, &st) == 0;
@@ -258,27 +323,27 @@ int OpenRegularForReading(const char* name, struct stat& st, bool& reachedThroug
     return fd;
 }
 
-FileHandle CreateFile(const char* name, FileAccess access)
+FileHandle Open(const FolderHandle& base, const char* name, FileAccess access)
 {
     struct stat st {};
-    bool throughLink = false;
+    FilePlace place;
     int fd;
     if (name[0] == '\0')
         fd = DuplicateStandardStream(access, st);
+    else if (!PlaceFor(base, name, place))
+        fd = -1;
     else if (access == FileAccess::Read)
-        fd = OpenRegularForReading(name, st, throughLink);
+        fd = OpenRegularAt(place, st);
     else
-        fd = CreateFreshFile(name, st);
-    if (fd < 0) {
-        if (name[0] == '\0' || access == FileAccess::Write)
-            Fail(errno, name);
+        fd = CreateFreshFile(place, st);
+    if (fd < 0)
         return kInvalidHandle;
-    }
     auto file = std::make_unique<OpenFile>();
     file->fd = fd;
     file->writing = access == FileAccess::Write;
     file->type = TypeOf(st.st_mode);
-    file->facts = {st.st_dev, st.st_ino, st.st_uid, st.st_gid, st.st_mode, throughLink};
+    file->facts = FactsFrom(st);
+    file->place = std::move(place);
     if (S_ISREG(st.st_mode)) {
         file->block = std::make_unique_for_overwrite<char[]>(kBlockSize);
         if (!file->writing && st.st_size > static_cast<off_t>(kBlockSize))
@@ -287,15 +352,34 @@ FileHandle CreateFile(const char* name, FileAccess access)
     return file.release();
 }
 
+} // namespace
+
+FolderHandle OpenFolderNamed(const char* path) { return OpenFolderAt(AT_FDCWD, path); }
+
+int OpenRegularForReading(const char* name, struct stat& st, FilePlace& place)
+{
+    if (!PlaceFor(nullptr, name, place))
+        return -1;
+    return OpenRegularAt(place, st);
+}
+
+FileHandle CreateFile(const char* name, FileAccess access) { return Open(nullptr, name, access); }
+
+FileHandle CreateFileIn(const FolderHandle& folder, const char* name, FileAccess access)
+{
+    return Open(folder, name, access);
+}
+
+FileFacts FactsFrom(const struct stat& st)
+{
+    return {st.st_dev, st.st_ino, st.st_uid, st.st_gid, st.st_mode, static_cast<std::uint64_t>(st.st_size)};
+}
+
 const FileFacts& FactsOf(FileHandle file) { return file->facts; }
 
-int DescriptorOf(FileHandle file) { return file->fd; }
+const FilePlace& PlaceOf(FileHandle file) { return file->place; }
 
-void SetModeAtClose(FileHandle file, mode_t mode)
-{
-    file->modeAtClose = true;
-    file->closingMode = mode & 07777;
-}
+int DescriptorOf(FileHandle file) { return file->fd; }
 
 bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& bytesRead)
 {
@@ -367,7 +451,7 @@ bool CloseHandle(FileHandle file)
         return false;
     }
     const std::unique_ptr<OpenFile> owned(file);
-    bool ok = !owned->writing || owned->FinishWriting();
+    bool ok = !owned->writing || owned->FlushBlock();
     if (::close(owned->fd) != 0 && ok && errno != EINTR) {
         Fail(errno);
         ok = false;

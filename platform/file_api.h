@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -37,9 +39,31 @@ void SetLastError(std::uint32_t code);
 // itself is missing. Without a path ENOENT gives 2.
 std::uint32_t Win32CodeFromErrno(int errnum, const char* path = nullptr);
 
+// An open folder, shared by the files opened in it. Every later step on a
+// file's name (its temporary file, the checks, the rename) is taken relative
+// to the folder that held the file when it was opened, never through its path
+// again, so that nobody can swap a folder on the path in between.
+struct OpenFolder;
+using FolderHandle = std::shared_ptr<OpenFolder>;
+
+// Where a file lies: its folder and its name there, a name that is not a
+// symbolic link. The standard streams have no place.
+struct FilePlace {
+    FolderHandle folder;
+    std::string name;
+};
+
+// Opens the folder `path` names, links followed; null with the code recorded
+// when it cannot. A folder that may be searched but not read is opened all
+// the same.
+FolderHandle OpenFolderNamed(const char* path);
+
+// The descriptor of an open folder, for calls relative to it.
+int DescriptorOf(const OpenFolder& folder);
+
 // An open file. Regular files are read ahead and written behind in large
 // blocks here, so that callers may move 128 bytes at a time cheaply; the
-// bytes written behind reach the disk at the latest when the handle closes,
+// bytes written behind reach the file at the latest when the handle closes,
 // and a failure to write them is reported by that close.
 struct OpenFile;
 using FileHandle = OpenFile*;
@@ -53,9 +77,11 @@ inline constexpr int kFileTypeDisk = 1;
 inline constexpr int kFileTypeChar = 2;
 inline constexpr int kFileTypePipe = 3;
 
-// Read: opens an existing regular file, following symbolic links; anything
-// else under the name (a folder, device, FIFO or socket) fails with 5 without
-// being opened for real, and no open ever waits.
+// Read: opens an existing regular file. The folder part of the name is opened
+// once; a symbolic link at the end is followed one step at a time, each step
+// relative to the folder reached, and the file is opened in the folder where
+// that ends. Anything else under the name (a folder, device, FIFO or socket)
+// fails with 5 without being opened for real, and no open ever waits.
 // Write: makes a fresh, owner-only (0600) regular file; an entry already under
 // the name is never opened or followed. A read-only regular file (owner-write
 // bit off, whoever runs the program), a folder and a device fail with 5; any
@@ -65,39 +91,45 @@ inline constexpr int kFileTypePipe = 3;
 // whatever they are. Gives kInvalidHandle on failure.
 FileHandle CreateFile(const char* name, FileAccess access);
 
-// What a file was when it was opened: which file it is, who owns it, its mode,
-// and whether the name reached it through a symbolic link.
+// As CreateFile, with the name taken relative to `folder`.
+FileHandle CreateFileIn(const FolderHandle& folder, const char* name, FileAccess access);
+
+// What a file was when it was opened: which file it is, who owns it, its mode
+// and its size.
 struct FileFacts {
     dev_t device = 0;
     ino_t inode = 0;
     uid_t owner = 0;
     gid_t group = 0;
     mode_t mode = 0;
-    bool reachedThroughLink = false;
+    std::uint64_t size = 0;
+
+    bool SameFileAs(const FileFacts& other) const { return device == other.device && inode == other.inode; }
 };
 
+FileFacts FactsFrom(const struct stat& st);
+
 const FileFacts& FactsOf(FileHandle file);
+const FilePlace& PlaceOf(FileHandle file);
 
 // The descriptor behind an open file, for calls that act on the file itself.
 int DescriptorOf(FileHandle file);
 
-// A mode the file written through `file` takes when it closes, after the last
-// of its bytes: a write by an ordinary user would clear set-id bits given
-// earlier.
-void SetModeAtClose(FileHandle file, mode_t mode);
-
 // Opens a regular file for reading by the rules of CreateFile(name, Read)
 // and gives its bare descriptor, or -1 with the code recorded. `facts` gets
-// what the system says of the opened file.
-int OpenRegularForReading(const char* name, struct stat& facts, bool& reachedThroughLink);
+// what the system says of the opened file, `place` where it lies.
+int OpenRegularForReading(const char* name, struct stat& facts, FilePlace& place);
+
+// True when the file's owner may not write it: the read-only attribute.
+inline bool IsReadOnly(mode_t mode) { return (mode & S_IWUSR) == 0; }
 
 // Reads up to size bytes; bytesRead 0 means the end of the file.
 bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& bytesRead);
 bool WriteFile(FileHandle file, const void* data, std::size_t size);
 
-// Writes out whatever waits, then closes. A regular file written through the
-// handle is on the disk (its data flushed) before the call succeeds. The
-// handle is gone afterwards even when the call fails.
+// Writes out whatever waits, then closes. The bytes are in the file, not yet
+// flushed to the disk: a batch of rewritten files is flushed at once (see
+// commit_batch.h). The handle is gone afterwards even when the call fails.
 bool CloseHandle(FileHandle file);
 
 // kFileTypeChar for a character device, kFileTypeUnknown when the file cannot

@@ -1,6 +1,7 @@
 // Copy without overwrite.
 #include "platform/file_copy.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
@@ -16,10 +17,22 @@ namespace {
 
 constexpr std::size_t kCopyBlock = 128 * 1024;
 
-bool Fail(int errnum, const std::string& path)
+constexpr int kFreshFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
+
+bool Fail(int errnum)
 {
-    SetLastError(Win32CodeFromErrno(errnum, path.c_str()));
+    SetLastError(Win32CodeFromErrno(errnum));
     return false;
+}
+
+// Removes the partial copy, unless someone has put another file under its
+// name meanwhile.
+void RemoveIfStill(int folder, const std::string& name, const struct stat& made)
+{
+    struct stat now {};
+    if (::fstatat(folder, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == made.st_dev &&
+        now.st_ino == made.st_ino)
+        ::unlinkat(folder, name.c_str(), 0);
 }
 
 // Closes the descriptor when it goes out of scope, unless released.
@@ -67,8 +80,8 @@ bool CopyBytes(int from, int to)
     }
 }
 
-// Fills the freshly created destination and gives it the source's attributes,
-// mode and time; the caller removes it when this fails.
+// Fills the freshly created copy and gives it the source's attributes, mode
+// and time; the caller removes it when this fails.
 bool FillCopy(int source, const struct stat& sourceStat, Descriptor& destination)
 {
     if (!CopyBytes(source, destination.get()))
@@ -87,35 +100,67 @@ bool FillCopy(int source, const struct stat& sourceStat, Descriptor& destination
     return ::close(destination.release()) == 0;
 }
 
-// Removes the partial copy, unless someone has put another file under its
-// name meanwhile.
-void RemoveIfStill(const std::string& path, bool known, const struct stat& made)
+// A hidden name of this process's own in the folder, created exclusively.
+int CreateTemporaryCopy(int folder, std::string& name)
 {
-    struct stat now {};
-    if (known && ::lstat(path.c_str(), &now) == 0 && now.st_dev == made.st_dev && now.st_ino == made.st_ino)
-        ::unlink(path.c_str());
+    static std::atomic<unsigned> made{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = ".ravo-" + std::to_string(::getpid()) + "-" + std::to_string(made++) + ".tmp";
+        const int fd = ::openat(folder, name.c_str(), kFreshFlags, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 } // namespace
 
-bool CopyFileNoOverwrite(const std::string& source, const std::string& destination)
+bool CopyToTemporary(const std::string& source, const FolderHandle& folder, const std::string& name,
+                     CommitBatch::Entry& entry, std::uint64_t& bytes)
 {
+    const int into = DescriptorOf(*folder);
     struct stat st {};
-    bool throughLink = false;
-    Descriptor in(OpenRegularForReading(source.c_str(), st, throughLink));
+    if (name.empty())
+        return Fail(EISDIR);
+    if (::fstatat(into, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return Fail(EEXIST);
+    if (errno != ENOENT)
+        return Fail(errno);
+    FilePlace from;
+    Descriptor in(OpenRegularForReading(source.c_str(), st, from));
     if (in.get() < 0)
         return false;
-    Descriptor out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
+    std::string temporary;
+    Descriptor out(CreateTemporaryCopy(into, temporary));
     if (out.get() < 0)
-        return Fail(errno, destination);
+        return Fail(errno);
     struct stat made {};
     const bool known = ::fstat(out.get(), &made) == 0;
-    if (!FillCopy(in.get(), st, out)) {
+    if (!known || !FillCopy(in.get(), st, out)) {
         const int error = errno;
-        RemoveIfStill(destination, known, made);
-        return Fail(error, destination);
+        if (known)
+            RemoveIfStill(into, temporary, made);
+        return Fail(error);
     }
+    entry = {{folder, temporary}, FactsFrom(made), name, {}, CommitBatch::Placement::NoReplace};
+    bytes = static_cast<std::uint64_t>(st.st_size);
     return true;
+}
+
+bool CopyFileNoOverwrite(const std::string& source, const std::string& destination)
+{
+    const auto slash = destination.find_last_of('/');
+    const std::string folderPart = slash == std::string::npos ? "." : slash == 0 ? "/" : destination.substr(0, slash);
+    const FolderHandle folder = OpenFolderNamed(folderPart.c_str());
+    CommitBatch::Entry entry;
+    std::uint64_t bytes = 0;
+    if (!folder || !CopyToTemporary(source, folder, destination.substr(slash + 1), entry, bytes))
+        return false;
+    CommitBatch batch;
+    batch.Add(std::move(entry), bytes);
+    bool placed = false;
+    const bool durable = batch.Commit([&placed](std::size_t, bool done) { placed = done; });
+    return durable && placed;
 }
 
 } // namespace ravo::platform

@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -142,13 +144,84 @@ TEST_F(ReplacementPassTest, OneFileGivesRangeZeroToZero)
     EXPECT_EQ(progress_.calls, (Lines{"min 0", "max 0", "step 1", "show", "pos 0"}));
 }
 
-TEST_F(ReplacementPassTest, FileListedTwiceIsProcessedTwice)
+// ---- A file met again in one pass ---------------------------------------------
+
+// A file listed again, under its own path or another, reads what the earlier
+// rewrite in this pass gave it, as if each file were put in place at once.
+struct AgainRow {
+    const char* name;
+    // Makes the listed files in `f`; gives the list.
+    Lines (*list)(const TempFolder& f);
+    // Expected content of each file of the list, in list order.
+    Lines contents;
+    // The code that ends the run, 0 for none.
+    std::int32_t code;
+};
+
+void PrintTo(const AgainRow& row, std::ostream* out) { *out << row.name; }
+
+const AgainRow kAgain[] = {
+    {"SamePathTwice",
+     [](const TempFolder& f) {
+         WriteBytes(f / "a.txt", "foofoofoo\n");
+         return Lines{f / "a.txt", f / "a.txt"};
+     },
+     {"barbarfoo\r\n", "barbarfoo\r\n"},
+     0},
+    {"LinkToTheFileBefore",
+     [](const TempFolder& f) {
+         WriteBytes(f / "a.txt", "foofoofoo\n");
+         std::filesystem::create_symlink("a.txt", f / "link");
+         return Lines{f / "a.txt", f / "link"};
+     },
+     {"barbarfoo\r\n", "barbarfoo\r\n"},
+     0},
+    // The second file's temporary name is the first file: it is put in place
+    // before that name is cleared.
+    {"TemporaryNameOfTheNextListedBefore",
+     [](const TempFolder& f) {
+         WriteBytes(f / "a.txt.TMP", "foo\n");
+         WriteBytes(f / "a.txt", "foofoo\n");
+         return Lines{f / "a.txt.TMP", f / "a.txt"};
+     },
+     {"", "barfoo\r\n"},
+     0},
+    {"TemporaryNameOfTheFileBeforeListed",
+     [](const TempFolder& f) {
+         WriteBytes(f / "a.txt", "foo\n");
+         return Lines{f / "a.txt", f / "a.txt.TMP"};
+     },
+     {"bar\r\n", ""},
+     2},
+};
+
+class AgainTest : public ReplacementPassTest, public ::testing::WithParamInterface<AgainRow> {};
+
+TEST_P(AgainTest, ReadsWhatTheEarlierRewriteGave)
 {
-    const std::string a = File("a.txt", "foofoofoo\n");
-    Pass({a, a}, "foo", "bar");
-    EXPECT_EQ(ReadBytes(a), "barbarfoo\r\n");
-    EXPECT_EQ(log_.lines, (Lines{"Modifikuji soubor " + a, "Modifikuji soubor " + a}));
+    const AgainRow& row = GetParam();
+    const Lines paths = row.list(folder_);
+    std::int32_t code = 0;
+    try {
+        Pass(paths, "foo", "bar");
+    } catch (const EInOutError& error) {
+        code = error.IoCode();
+    }
+    EXPECT_EQ(code, row.code);
+    Lines logged;
+    for (std::size_t i = 0; i < paths.size() - (row.code != 0 ? 1 : 0); ++i)
+        logged.push_back("Modifikuji soubor " + paths[i]);
+    EXPECT_EQ(log_.lines, logged);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (row.contents[i].empty())
+            EXPECT_FALSE(Exists(paths[i])) << paths[i];
+        else
+            EXPECT_EQ(ReadBytes(paths[i]), row.contents[i]) << paths[i];
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, AgainTest, ::testing::ValuesIn(kAgain),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // ---- Permissions, the temporary file and read-only files ----------------------
 
@@ -305,6 +378,22 @@ TEST_F(ReplacementPassTest, AccessListIsKept)
     EXPECT_EQ(ReadBytes(path), "bar\r\n");
 }
 
+// A capability is cleared by a write to the file and by a change of its
+// owner; the rewritten file gets it after both.
+TEST_F(ReplacementPassTest, CapabilityOutlivesTheLastWrite)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a capability";
+    const std::string path = File("p.txt", "foo\n");
+    ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    // Version 2, effective, permitting cap_net_raw (13).
+    const std::string capability = std::string("\x01\x00\x00\x02\x00\x20", 6) + std::string(14, '\0');
+    if (::setxattr(path.c_str(), "security.capability", capability.data(), capability.size(), 0) != 0)
+        GTEST_SKIP() << "this file system holds no capabilities";
+    Pass({path}, "foo", "bar");
+    EXPECT_EQ(testing::Attribute(path, "security.capability"), capability);
+    EXPECT_EQ(ReadBytes(path), "bar\r\n");
+}
 
 // ---- Errors end the run ------------------------------------------------------
 
@@ -331,6 +420,15 @@ const ErrorRow kErrors[] = {
          WriteBytes(f / "b.txt", "foo\n");
          WriteBytes(f / "b.txt.TMP", "old");
          SetPermissionBits(f / "b.txt.TMP", 0444);
+         return f / "b.txt";
+     },
+     5},
+    // Read-only is the owner's write bit, whatever the others may do.
+    {"ReadOnlyTemporaryWritableByOthers",
+     [](const TempFolder& f) {
+         WriteBytes(f / "b.txt", "foo\n");
+         WriteBytes(f / "b.txt.TMP", "old");
+         SetPermissionBits(f / "b.txt.TMP", 0466);
          return f / "b.txt";
      },
      5},
@@ -382,6 +480,9 @@ TEST_P(PassErrorTest, ErrorEndsRunAfterFirstFile)
     const bool regular = std::filesystem::is_regular_file(b);
     const std::string before = regular ? ReadBytes(b) : "";
     const bool temporaryExisted = Exists(b + ".TMP");
+    // Whatever is not a regular file is refused before anything opens it.
+    const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(opens, folder_.Path().c_str(), IN_OPEN), 0);
     const int descriptors = testing::OpenDescriptorCount();
     int pairsAsked = 0;
     ::alarm(10); // a run that waits on an open ends the test binary
@@ -409,6 +510,11 @@ TEST_P(PassErrorTest, ErrorEndsRunAfterFirstFile)
     EXPECT_EQ(progress_.calls.back(), "pos 0"); // still shown, not hidden
     EXPECT_EQ(testing::OpenDescriptorCount(), descriptors);
     EXPECT_EQ(PendingIoResult, 0);
+    if (!regular) {
+        const std::string name = b.substr(b.find_last_of('/') + 1);
+        EXPECT_EQ(testing::OpenedNames(opens).count(name), 0u) << name << " was opened";
+    }
+    ::close(opens);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PassErrorTest, ::testing::ValuesIn(kErrors),
@@ -477,6 +583,52 @@ TEST_F(ReplacementPassTest, TemporaryFileIsOwnerOnlyWhileWritten)
                                           }),
                 ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(ReadBytes(big), content);
+}
+
+// Files in many folders, each held open until its batch is committed: a low
+// limit of descriptors makes the batch commit early, not the run fail.
+void RewriteInFoldersUnderDescriptorLimit(const Lines& paths, rlim_t limit)
+{
+    const struct rlimit descriptors = {limit, limit};
+    if (::setrlimit(RLIMIT_NOFILE, &descriptors) != 0)
+        std::_Exit(10);
+    RecordingLog log;
+    RecordingProgress progress;
+    try {
+        ReplaceInListedFiles(paths, "foo", "bar", log, progress);
+    } catch (const EInOutError& error) {
+        std::_Exit(20 + error.IoCode());
+    }
+    std::_Exit(log.lines.size() == paths.size() ? 0 : 11);
+}
+
+TEST_F(ReplacementPassTest, FewDescriptorsDoNotEndARunOverManyFolders)
+{
+    Lines paths;
+    for (int i = 0; i < 40; ++i) {
+        const std::string sub = "d" + std::to_string(i);
+        std::filesystem::create_directory(folder_ / sub);
+        paths.push_back(File(sub + "/f.txt", "foo\n"));
+    }
+    // The lowest limit leaves room for the three standard streams, the
+    // test's own descriptors and one file with its folder and temporary.
+    const rlim_t lowest = static_cast<rlim_t>(testing::OpenDescriptorCount()) + 4;
+    for (const rlim_t limit : {lowest, lowest + 8, rlim_t{32}}) {
+        EXPECT_EXIT(RewriteInFoldersUnderDescriptorLimit(paths, limit), ::testing::ExitedWithCode(0), "")
+            << "limit " << limit;
+    }
+    for (const std::string& path : paths)
+        EXPECT_EQ(ReadBytes(path), "bar\r\n");
+}
+
+// A name holding a line break must not forge a line of the log.
+TEST_F(ReplacementPassTest, ControlCharactersOfAPathAreShownVisibly)
+{
+    const std::string path = File("forged\nModifikuji soubor \x01\tškola\x7f", "foo\n");
+    Pass({path}, "foo", "bar");
+    EXPECT_EQ(log_.lines,
+              Lines{"Modifikuji soubor " + folder_.Path() + "/forged\\nModifikuji soubor \\x01\\tškola\\x7F"});
+    EXPECT_EQ(ReadBytes(path), "bar\r\n");
 }
 
 // ---- The run of four passes ----------------------------------------------------

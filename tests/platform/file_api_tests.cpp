@@ -2,6 +2,7 @@
 // writing, the block buffers below the callers' reads and writes, and file
 // types.
 #include <cerrno>
+#include <filesystem>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -250,16 +251,25 @@ TEST(CreateFileTest, FolderOrDeviceUnderTheNameIsRefusedAndKept)
     EXPECT_TRUE(S_ISCHR(StatusOf(device).st_mode));
 }
 
-TEST(CreateFileTest, ReadingThroughALinkReachesTheFileAndSaysSo)
+// A chain of links, relative and absolute, is followed to the file at its
+// end; the place kept is that file's folder and name, so its temporary file
+// lies beside it.
+TEST(CreateFileTest, ReadingThroughLinksReachesTheFileAndItsPlace)
 {
     TempFolder folder;
-    const std::string target = PlainFile(folder);
-    const std::string link = LinkTo(folder, target);
-    for (const auto& [name, throughLink] : {std::pair{target, false}, std::pair{link, true}}) {
-        const FileHandle file = CreateFile(name.c_str(), FileAccess::Read);
-        ASSERT_NE(file, kInvalidHandle);
-        EXPECT_EQ(FactsOf(file).reachedThroughLink, throughLink);
-        EXPECT_EQ(FactsOf(file).inode, StatusOf(target).st_ino);
+    std::filesystem::create_directory(folder / "real");
+    WriteBytes(folder / "real/file", "x");
+    std::filesystem::create_symlink(folder / "real/file", folder / "one");
+    std::filesystem::create_symlink("one", folder / "two");
+    std::filesystem::create_symlink("../two", folder / "real/three");
+    for (const std::string name : {"real/file", "one", "two", "real/three"}) {
+        const FileHandle file = CreateFile((folder / name).c_str(), FileAccess::Read);
+        ASSERT_NE(file, kInvalidHandle) << name;
+        EXPECT_EQ(FactsOf(file).inode, StatusOf(folder / "real/file").st_ino) << name;
+        EXPECT_EQ(PlaceOf(file).name, "file") << name;
+        struct stat held {};
+        ASSERT_EQ(::fstat(DescriptorOf(*PlaceOf(file).folder), &held), 0);
+        EXPECT_EQ(held.st_ino, StatusOf(folder / "real").st_ino) << name;
         EXPECT_TRUE(CloseHandle(file));
     }
 }

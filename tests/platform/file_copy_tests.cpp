@@ -140,9 +140,11 @@ TEST(CopyFileNoOverwriteTest, CopyKeepsAccessListAndAttributes)
     EXPECT_EQ(PermissionBits(folder / "copy"), PermissionBits(folder / "src"));
 }
 
-void CopyBeyondFileSizeLimit(const std::string& source, const std::string& destination)
+// Past the limit the copy fails; or, where the signal is not ignored, the
+// process is killed half-way through it.
+void CopyBeyondFileSizeLimit(const std::string& source, const std::string& destination, bool killed = false)
 {
-    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGXFSZ, killed ? SIG_DFL : SIG_IGN);
     const struct rlimit limit = {100000, 100000};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
         std::_Exit(10);
@@ -156,6 +158,15 @@ TEST(CopyFileNoOverwriteTest, FailedCopyRemovesItsPartialDestination)
     EXPECT_EXIT(CopyBeyondFileSizeLimit(folder / "big", folder / "copy"), ::testing::ExitedWithCode(0), "");
     EXPECT_FALSE(Exists(folder / "copy"));
     EXPECT_EQ(ReadBytes(folder / "big").size(), 300000u);
+}
+
+TEST(CopyFileNoOverwriteTest, KilledCopyNeverStandsUnderItsName)
+{
+    TempFolder folder;
+    WriteBytes(folder / "big", std::string(300000, 'b'));
+    EXPECT_EXIT(CopyBeyondFileSizeLimit(folder / "big", folder / "copy", true), ::testing::KilledBySignal(SIGXFSZ),
+                "");
+    EXPECT_FALSE(Exists(folder / "copy"));
 }
 
 } // namespace

@@ -31,25 +31,27 @@ struct Outcome {
 };
 
 // Rewrites `listed` to `content` through listed + ".TMP" as a run does;
-// `meanwhile` runs between closing both files and the rename.
+// `meanwhile` runs between the take-over and the rename.
 Outcome Rewrite(const std::string& listed, const std::string& content,
                 const std::function<void()>& meanwhile = [] {})
 {
-    const std::string temporary = listed + ".TMP";
     const FileHandle reader = CreateFile(listed.c_str(), FileAccess::Read);
-    const FileHandle writer = CreateFile(temporary.c_str(), FileAccess::Write);
-    if (reader == kInvalidHandle || writer == kInvalidHandle)
+    if (reader == kInvalidHandle)
         throw std::runtime_error("cannot open for the rewrite");
-    if (!WriteFile(writer, content.data(), content.size()))
+    const FilePlace place = PlaceOf(reader);
+    const FilePlace temporary{place.folder, place.name + ".TMP"};
+    const FileHandle writer = CreateFileIn(temporary.folder, temporary.name.c_str(), FileAccess::Write);
+    if (writer == kInvalidHandle || !WriteFile(writer, content.data(), content.size()))
         throw std::runtime_error("cannot write the temporary file");
-    const bool takenOver = TakeOverAttributes(reader, writer);
     const FileFacts listedFacts = FactsOf(reader);
     const FileFacts writtenFacts = FactsOf(writer);
-    if (!CloseHandle(writer) || !CloseHandle(reader))
-        throw std::runtime_error("cannot close after the rewrite");
+    if (!CloseHandle(writer))
+        throw std::runtime_error("cannot close the temporary file");
+    const bool takenOver = TakeOverAttributes(reader, temporary, writtenFacts);
+    if (!CloseHandle(reader))
+        throw std::runtime_error("cannot close the listed file");
     meanwhile();
-    FolderSync folders;
-    const bool replaced = takenOver && ReplaceFileAtomically(temporary, writtenFacts, listed, listedFacts, folders);
+    const bool replaced = takenOver && ReplaceFileAtomically(temporary, writtenFacts, place.name, listedFacts);
     return {takenOver, replaced, GetLastError()};
 }
 
@@ -99,6 +101,21 @@ TEST(ReplaceFileAtomicallyTest, AccessListAndAttributesAreKept)
     EXPECT_EQ(ReadBytes(target), "new");
 }
 
+// The folder's default access list would open the new file to an account
+// the listed file kept out.
+TEST(ReplaceFileAtomicallyTest, InheritedAccessListIsRemoved)
+{
+    TempFolder folder;
+    SetAccessList(folder.Path(), "u::rwx,g::r-x,o::r-x,d:u::rwx,d:u:4242:rw-,d:g::r-x,d:m::rwx,d:o::---");
+    const std::string target = folder / "target";
+    WriteBytes(target, "old");
+    ASSERT_EQ(::removexattr(target.c_str(), "system.posix_acl_access"), 0);
+    SetPermissionBits(target, 0640);
+    ASSERT_TRUE(Rewrite(target, "new").replaced);
+    EXPECT_EQ(ravo::testing::Attribute(target, "system.posix_acl_access"), "<none>");
+    EXPECT_EQ(PermissionBits(target), 0640u);
+}
+
 TEST(ReplaceFileAtomicallyTest, ReadOnlyTargetIsLeftWithAnOwnerOnlyTemporary)
 {
     TempFolder folder;
@@ -139,6 +156,7 @@ const SwapRow kSwaps[] = {
          std::filesystem::rename(f / "other", f / "target.TMP");
      }},
     {"TemporaryNameGone", [](const TempFolder& f) { std::filesystem::remove(f / "target.TMP"); }},
+    {"ListedFileMadeReadOnly", [](const TempFolder& f) { SetPermissionBits(f / "target", 0444); }},
 };
 
 class SwappedNameTest : public ::testing::TestWithParam<SwapRow> {};
@@ -183,19 +201,6 @@ TEST(ReplaceFileAtomicallyTest, GroupMemberKeepsTheGroup)
     SetPermissionBits(folder / "target", 0664);
     EXPECT_EXIT(RewriteAsGroupMember(folder / "target"), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(ReadBytes(folder / "target"), "new");
-}
-
-TEST(RealFileNameTest, LinksLeadToTheFileTheyName)
-{
-    TempFolder folder;
-    std::filesystem::create_directory(folder / "real");
-    WriteBytes(folder / "real/file", "x");
-    std::filesystem::create_symlink(folder / "real/file", folder / "one");
-    std::filesystem::create_symlink("one", folder / "two");
-    const std::string real = std::filesystem::canonical(folder / "real/file").string();
-    EXPECT_EQ(RealFileName(folder / "two"), real);
-    EXPECT_EQ(RealFileName(folder / "one"), real);
-    EXPECT_EQ(RealFileName(folder / "gone"), folder / "gone");
 }
 
 } // namespace

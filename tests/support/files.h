@@ -8,7 +8,9 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <set>
 #include <string>
+#include <sys/inotify.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -132,6 +134,23 @@ inline int OpenDescriptorCount()
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
         ++count;
     return count;
+}
+
+// The names of the entries opened in a folder watched for IN_OPEN by the
+// inotify descriptor `watch`, since it was last asked.
+inline std::set<std::string> OpenedNames(int watch)
+{
+    std::set<std::string> names;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if (event->len > 0)
+                names.insert(event->name);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    return names;
 }
 
 } // namespace ravo::testing
