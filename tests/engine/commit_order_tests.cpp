@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,6 +63,11 @@ struct Failure {
     }
 };
 Failure failingRead;
+// Runs once, at the first read of the file named `name`.
+struct Meanwhile {
+    std::string name;
+    std::function<void()> act;
+} meanwhile;
 Failure failingWrite;
 Failure failingModeChange;
 
@@ -105,6 +112,8 @@ int fdatasync(int fd)
 
 ssize_t read(int fd, void* buffer, size_t size)
 {
+    if (meanwhile.act && NameOf(fd) == meanwhile.name)
+        std::exchange(meanwhile.act, nullptr)();
     if (failingRead.Now(fd))
         return -1;
     return Real<ssize_t (*)(int, void*, size_t)>("read")(fd, buffer, size);
@@ -164,6 +173,7 @@ protected:
         recording = fileSystemFlushFails = false;
         failingFile.clear();
         failingRead = failingWrite = failingModeChange = {};
+        meanwhile = {};
         events.clear();
         PendingIoResult = 0;
     }
@@ -277,6 +287,30 @@ TEST_F(CommitOrderTest, BackupsAreFlushedBeforeTheFirstPass)
                             "fsync folder"};
     EXPECT_EQ(events, expected);
     EXPECT_EQ(ReadBytes(folder_ / "zaloha/f0.txt"), "foo\n");
+}
+
+// ---- A folder link swapped while the file is read ------------------------------
+
+// Everything happens beside the file that was opened: the folder the link
+// leads to afterwards gets no temporary file and keeps its file.
+TEST_F(CommitOrderTest, TheFileOpenedIsTheFileRewritten)
+{
+    std::filesystem::create_directory(folder_ / "A");
+    std::filesystem::create_directory(folder_ / "B");
+    WriteBytes(folder_ / "A/notes.txt", "foo\n");
+    WriteBytes(folder_ / "B/notes.txt", "foo theirs\n");
+    std::filesystem::create_symlink("A", folder_ / "lnk");
+    meanwhile = {"notes.txt", [this] {
+                     std::filesystem::remove(folder_ / "lnk");
+                     std::filesystem::create_symlink("B", folder_ / "lnk");
+                 }};
+    const std::string listed = folder_ / "lnk/notes.txt";
+    ReplaceInListedFiles({listed}, "foo", "bar", log_, progress_);
+    EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + listed});
+    EXPECT_EQ(ReadBytes(folder_ / "A/notes.txt"), "bar\r\n");
+    EXPECT_EQ(ReadBytes(folder_ / "B/notes.txt"), "foo theirs\n");
+    EXPECT_FALSE(testing::Exists(folder_ / "B/notes.txt.TMP"));
+    EXPECT_FALSE(testing::Exists(folder_ / "A/notes.txt.TMP"));
 }
 
 // ---- Where each failure leaves the run ---------------------------------------
