@@ -53,6 +53,16 @@ protected:
         return ReadBytes(target);
     }
 
+    // Opens `reader` on a fresh file holding `content`; gives its path.
+    std::string OpenReader(TextLineFile& reader, const std::string& content)
+    {
+        const std::string path = folder_ / "f.txt";
+        WriteBytes(path, content);
+        reader.BindName(path);
+        reader.OpenForReading();
+        return path;
+    }
+
     TempFolder folder_;
 };
 
@@ -111,11 +121,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, ByteRulesTest, ::testing::ValuesIn(kByteRules),
 
 TEST_F(TextLineFileTest, EndTestReadsNothingAway)
 {
-    const std::string path = folder_ / "f.txt";
-    WriteBytes(path, "ab\nc");
     TextLineFile reader;
-    reader.BindName(path);
-    reader.OpenForReading();
+    OpenReader(reader, "ab\nc");
     std::string line;
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(reader.AtEnd());
@@ -138,11 +145,8 @@ TEST_F(TextLineFileTest, EndTestReadsNothingAway)
 // ended there, and a further test or read must not take it up again.
 TEST_F(TextLineFileTest, EndOfInputStaysReachedWhenTheFileGrows)
 {
-    const std::string path = folder_ / "f.txt";
-    WriteBytes(path, "a\nlast");
     TextLineFile reader;
-    reader.BindName(path);
-    reader.OpenForReading();
+    const std::string path = OpenReader(reader, "a\nlast");
     std::string line;
     reader.ReadLineText(line);
     reader.SkipLineBreak();
@@ -159,11 +163,8 @@ TEST_F(TextLineFileTest, EndOfInputStaysReachedWhenTheFileGrows)
 
 TEST_F(TextLineFileTest, EndMarkIsNeverConsumed)
 {
-    const std::string path = folder_ / "f.txt";
-    WriteBytes(path, "a\n\x1a" "b\n");
     TextLineFile reader;
-    reader.BindName(path);
-    reader.OpenForReading();
+    OpenReader(reader, "a\n\x1a" "b\n");
     std::string line;
     reader.ReadLineText(line);
     reader.SkipLineBreak();
@@ -605,11 +606,8 @@ class SkipAloneTest : public TextLineFileTest, public ::testing::WithParamInterf
 
 TEST_P(SkipAloneTest, SkipsTheWholeLine)
 {
-    const std::string path = folder_ / "f.txt";
-    WriteBytes(path, GetParam().input);
     TextLineFile reader;
-    reader.BindName(path);
-    reader.OpenForReading();
+    OpenReader(reader, GetParam().input);
     reader.SkipLineBreak();
     std::vector<std::string> lines;
     for (std::string line; !reader.AtEnd(); lines.push_back(line)) {
