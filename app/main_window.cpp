@@ -84,6 +84,10 @@ const QColor kLogText(0, 255, 255);
 // The file list shows its entries at the height the window was designed for.
 constexpr int kListItemHeight = 13;
 
+// Where a list item keeps the exact bytes of its file's path; the item's
+// text is only the decoded form shown to the user.
+constexpr int kPathBytesRole = Qt::UserRole;
+
 class ListItemDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -438,12 +442,28 @@ QString TForm1::Soubor_Nazev(int index) const
     return ListBox1->item(index)->text();
 }
 
+void TForm1::ListFile(const QString& shown, const std::string& path)
+{
+    auto* item = new QListWidgetItem(shown);
+    item->setData(kPathBytesRole, QByteArray::fromStdString(path));
+    ListBox1->addItem(item);
+}
+
+// An item listed without its bytes (by its text alone) stands for the
+// encoding of its text.
+std::string TForm1::ListedPath(int index) const
+{
+    const QString shown = Soubor_Nazev(index);
+    const QVariant bytes = ListBox1->item(index)->data(kPathBytesRole);
+    return bytes.isValid() ? bytes.toByteArray().toStdString() : QFile::encodeName(shown).toStdString();
+}
+
 std::vector<std::string> TForm1::ListedPaths() const
 {
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(ListBox1->count()));
     for (int i = 0; i < ListBox1->count(); ++i)
-        paths.push_back(QFile::encodeName(Soubor_Nazev(i)).toStdString());
+        paths.push_back(ListedPath(i));
     return paths;
 }
 

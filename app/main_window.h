@@ -91,6 +91,8 @@ private:
     QAction* addEntry(QMenu& menu, const char* name, const QString& caption, const QKeySequence& shortcut);
 
     bool AddFiles();
+    void ListFile(const QString& shown, const std::string& path);
+    std::string ListedPath(int index) const;
     void SetFileCommandsEnabled(bool enabled);
     void ShowPopupMenu(const QPoint& position);
 

@@ -4,7 +4,6 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -73,8 +72,10 @@ bool TForm1::AddFiles()
 {
     if (!OpenDialog1->ChooseFiles())
         return false;
-    for (const QString& path : OpenDialog1->SelectedPaths())
-        ListBox1->addItem(path);
+    const QStringList& shown = OpenDialog1->SelectedPaths();
+    const std::vector<std::string>& paths = OpenDialog1->SelectedPathBytes();
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        ListFile(shown[i], paths[static_cast<std::size_t>(i)]);
     if (ListBox1->currentRow() < 0 && ListBox1->count() > 0)
         ListBox1->selectionModel()->setCurrentIndex(ListBox1->model()->index(0, 0), QItemSelectionModel::NoUpdate);
     return true;
@@ -139,8 +140,7 @@ void TForm1::ListBox1DblClick()
 {
     if (ListBox1->count() == 0)
         return;
-    const QString path = Soubor_Nazev(ListBox1->currentRow());
-    startProgram_(kEditorCommand + QFile::encodeName(path).toStdString());
+    startProgram_(kEditorCommand + ListedPath(ListBox1->currentRow()));
 }
 
 // The string fields are not looked at: the dialog opens with any of them.

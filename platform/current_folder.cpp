@@ -2,6 +2,7 @@
 #include "platform/current_folder.h"
 
 #include <cerrno>
+#include <string_view>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +64,30 @@ std::optional<std::vector<std::string>> VisibleSubFolders(const std::string& pat
             names.emplace_back(entry->d_name);
     }
     ::closedir(folder);
+    return names;
+}
+
+std::optional<std::vector<std::string>> FolderEntryNames(const std::string& path)
+{
+    DIR* folder = ::opendir(path.c_str());
+    if (folder == nullptr)
+        return std::nullopt;
+    std::vector<std::string> names;
+    // A listing cut short by an error is no listing: a name missing from it
+    // could be the one that makes another ambiguous.
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(folder);
+        if (entry == nullptr)
+            break;
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    const bool complete = errno == 0;
+    ::closedir(folder);
+    if (!complete)
+        return std::nullopt;
     return names;
 }
 

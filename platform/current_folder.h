@@ -26,4 +26,9 @@ bool NonFolderExists(const std::string& path);
 // cannot be listed.
 std::optional<std::vector<std::string>> VisibleSubFolders(const std::string& path);
 
+// The names of every entry inside path, exactly as the system stores them,
+// in the order it gives them; "." and ".." are left out. No value when the
+// folder cannot be listed.
+std::optional<std::vector<std::string>> FolderEntryNames(const std::string& path);
+
 } // namespace ravo

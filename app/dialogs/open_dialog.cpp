@@ -2,8 +2,11 @@
 #include "app/dialogs/open_dialog.h"
 
 #include "app/dialogs/locale_file_columns.h"
+#include "app/dialogs/message_form.h"
 #include "app/dialogs/modal_scope.h"
 #include "app/dialogs/placement.h"
+#include "app/dialogs/traced_paths.h"
+#include "platform/current_folder.h"
 
 #include <QDir>
 #include <QEvent>
@@ -11,6 +14,8 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace ravo {
 
@@ -26,10 +31,76 @@ bool IsAbsoluteName(const QString& name)
     return name.startsWith(QLatin1Char('/'));
 }
 
+const QString kUntracedOne =
+    QStringLiteral("Soubor nelze podle jeho názvu jednoznačně určit, do seznamu nebyl přidán:");
+const QString kUntracedMany =
+    QStringLiteral("Tyto soubory nelze podle jejich názvů jednoznačně určit, do seznamu nebyly přidány:");
+const QString kUntracedMore = QStringLiteral("… a další (%1)");
+// Names the notice lists before it only counts the rest, so that its OK
+// button stays on the screen however many files were left out.
+constexpr qsizetype kUntracedListed = 10;
+
 bool DefaultRunner(QFileDialog& dialog)
 {
     return dialog.exec() == QDialog::Accepted;
 }
+
+// One line per path: a character that would break the line is written as
+// \xHH instead.
+QString OnOneLine(const QString& path)
+{
+    QString shown;
+    for (const QChar c : path) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+// Qt's dialog refuses a chosen file it cannot find by its decoded name,
+// which is every file whose name is not UTF-8. Such a file passes when its
+// name stands for a file on disk; which one, or that none can be told, is
+// settled with the answer.
+class FileChooser : public QFileDialog {
+public:
+    explicit FileChooser(PathTracer& tracer) : tracer_(tracer) {}
+
+protected:
+    void accept() override
+    {
+        tracer_ = PathTracer(); // a confirmation after a refused one reads the folders afresh
+        if (fileMode() == ExistingFiles && someFoundOnlyByBytes(selectedFiles()))
+            QDialog::accept();
+        else
+            QFileDialog::accept();
+    }
+
+private:
+    // False as soon as one of the files is a folder or missing, for Qt's
+    // own handling of those.
+    bool someFoundOnlyByBytes(const QStringList& files)
+    {
+        bool some = false;
+        for (const QString& file : files) {
+            const QFileInfo info(file);
+            if (info.exists()) {
+                if (info.isDir())
+                    return false;
+                continue;
+            }
+            const PathTracer::Result traced = tracer_.Trace(file);
+            if (traced.outcome == PathTracer::Outcome::Missing ||
+                (traced.outcome == PathTracer::Outcome::Unique && !NonFolderExists(traced.path)))
+                return false;
+            some = true;
+        }
+        return some;
+    }
+
+    PathTracer& tracer_;
+};
 
 } // namespace
 
@@ -81,18 +152,35 @@ int TOpenDialog::EntryShown(const QString& selected)
     return static_cast<int>(index) + 1;
 }
 
+QString TOpenDialog::UntracedNotice(const QStringList& paths)
+{
+    QStringList lines{paths.size() == 1 ? kUntracedOne : kUntracedMany};
+    for (const QString& path : paths.first(std::min(paths.size(), kUntracedListed)))
+        lines << OnOneLine(path);
+    if (paths.size() > kUntracedListed)
+        lines << kUntracedMore.arg(paths.size() - kUntracedListed);
+    return lines.join(QLatin1Char('\n'));
+}
+
 bool TOpenDialog::ChooseFiles()
 {
     selectedPaths_.clear();
-    ModalScope scope;
-    QFileDialog dialog;
-    prepare(dialog);
-    placementScreen_ = ScreenForBox(qobject_cast<QWidget*>(parent()));
-    dialog.installEventFilter(this);
-    const bool confirmed = runner_(dialog);
-    dialog.removeEventFilter(this);
-    if (confirmed)
-        takeAnswer(dialog);
+    selectedPathBytes_.clear();
+    QStringList untraced;
+    {
+        ModalScope scope;
+        PathTracer tracer;
+        FileChooser dialog(tracer);
+        prepare(dialog);
+        placementScreen_ = ScreenForBox(qobject_cast<QWidget*>(parent()));
+        dialog.installEventFilter(this);
+        const bool confirmed = runner_(dialog);
+        dialog.removeEventFilter(this);
+        if (confirmed)
+            untraced = takeAnswer(dialog, tracer);
+    }
+    if (!untraced.isEmpty())
+        ShowNotice(UntracedNotice(untraced));
     return !selectedPaths_.isEmpty();
 }
 
@@ -119,20 +207,32 @@ void TOpenDialog::prepare(QFileDialog& dialog) const
     }
 }
 
-void TOpenDialog::takeAnswer(QFileDialog& dialog)
+QStringList TOpenDialog::takeAnswer(QFileDialog& dialog, PathTracer& tracer)
 {
     const QString folder = dialog.directory().absolutePath();
     const QStringList answer = AnswerFor(folder, dialog.selectedFiles());
-    selectedPaths_ = ParseAnswer(answer);
+    QStringList untraced;
+    for (const QString& path : ParseAnswer(answer)) {
+        PathTracer::Result traced = tracer.Trace(path);
+        if (traced.outcome != PathTracer::Outcome::Unique) {
+            untraced << path;
+            continue;
+        }
+        selectedPaths_ << path;
+        selectedPathBytes_.push_back(std::move(traced.path));
+    }
     if (selectedPaths_.isEmpty())
-        return;
+        return untraced;
     fileName_ = selectedPaths_.first();
     if (const int entry = EntryShown(dialog.selectedNameFilter()); entry >= 1)
         filterIndex_ = entry;
     // The chosen files' folder becomes the current one, as after any
     // confirmed open; the file list holds full paths, so nothing breaks.
-    QDir::setCurrent(answer.size() == 1 ? QFileInfo(answer.first()).absolutePath()
-                                        : answer.first());
+    // It is entered by its bytes, so it is the folder the files were found in.
+    const QString chosenFolder = answer.size() == 1 ? QFileInfo(answer.first()).absolutePath() : answer.first();
+    if (const PathTracer::Result traced = tracer.Trace(chosenFolder); traced.outcome == PathTracer::Outcome::Unique)
+        SetCurrentFolder(traced.path);
+    return untraced;
 }
 
 bool TOpenDialog::eventFilter(QObject* watched, QEvent* event)

@@ -1,18 +1,23 @@
 // OpenDialog1's component: configures Qt's own file dialog for choosing the
-// files to list, shows it modally and turns its answer into full paths.
-// Remembers the first chosen path and the filter entry from the last
-// confirmed use, for the life of the process.
+// files to list, shows it modally and turns its answer into full paths, each
+// with the exact bytes of the file's name. Remembers the first chosen path
+// and the filter entry from the last confirmed use, for the life of the
+// process.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <string>
+#include <vector>
 
 class QFileDialog;
 class QScreen;
 
 namespace ravo {
+
+class PathTracer;
 
 class TOpenDialog : public QObject {
     Q_OBJECT
@@ -23,8 +28,13 @@ public:
 
     explicit TOpenDialog(QObject* owner = nullptr);
 
+    // A chosen file whose decoded name cannot be traced to exactly one file
+    // on disk is left out, never replaced by another, and one notice names
+    // every such file after the dialog has closed.
     bool ChooseFiles();
+    // The chosen paths as shown, and beside each the bytes of its file.
     const QStringList& SelectedPaths() const { return selectedPaths_; }
+    const std::vector<std::string>& SelectedPathBytes() const { return selectedPathBytes_; }
     const QString& FileName() const { return fileName_; }
     int FilterIndex() const { return filterIndex_; }
     QString Title() const;
@@ -49,16 +59,21 @@ public:
     // The 1-based entry Qt reports as selected; 0 for none of ours.
     static int EntryShown(const QString& selected);
 
+    // The notice naming the chosen files that were left out.
+    static QString UntracedNotice(const QStringList& paths);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void prepare(QFileDialog& dialog) const;
-    void takeAnswer(QFileDialog& dialog);
+    // Returns the chosen paths that could not be traced to one file.
+    QStringList takeAnswer(QFileDialog& dialog, PathTracer& tracer);
 
     Runner runner_;
     QScreen* placementScreen_ = nullptr;
     QStringList selectedPaths_;
+    std::vector<std::string> selectedPathBytes_;
     QString fileName_;
     int filterIndex_ = 1;
 };

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +29,7 @@
 
 #include "app/dialogs/open_dialog.h"
 #include "app/main_window.h"
+#include "tests/support/files.h"
 #include "tests/support/modal_boxes.h"
 
 namespace ravo::testing {
@@ -63,6 +65,9 @@ protected:
         form_ = nullptr;
         ownForm_.reset();
         QDir::setCurrent(savedFolder_);
+        // Qt leaves behind the names it cannot decode.
+        std::error_code ignored;
+        std::filesystem::remove_all(Bytes(folder_.path()), ignored);
     }
 
     // The main window alone, its companions stood in by plain windows.
@@ -91,6 +96,16 @@ protected:
     QAction* Entry(const char* name) const { return Child<QAction>(QString::fromLatin1(name)); }
     QToolButton* Tool(const char* name) const { return Child<QToolButton>(QString::fromLatin1(name)); }
     QString PathOf(const char* name) const { return folder_.filePath(QString::fromUtf8(name)); }
+    static std::string Bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+    // A file in the folder whose name is not UTF-8: "část.txt" in code page
+    // 1250, which the file dialog shows, and is typed, as U+FFFD U+FFFD "st.txt".
+    std::string MakeCodePageFile() const
+    {
+        const std::string path = Bytes(folder_.path()) + "/\xe8\xe1st.txt";
+        WriteBytes(path, "");
+        return path;
+    }
+    static constexpr const char* kCodePageTyped = "\uFFFD\uFFFDst.txt";
 
     QStringList Items() const
     {

@@ -293,14 +293,21 @@ TEST_F(MainWindowTest, RunReadsTheListedPathsAndPairsAsBytes)
 {
     QFile czech(folder_.filePath(QStringLiteral("žluťoučký kůň.txt")));
     ASSERT_TRUE(czech.open(QIODevice::WriteOnly));
+    const std::string codePage = MakeCodePageFile();
     AddWithMenu({"a.txt", "žluťoučký kůň.txt"});
     AddWithMenu({"a.txt"});
+    AddWithMenu({kCodePageTyped});
+    // Listed by other means than the dialog: its text stands for its path.
+    List()->addItem(PathOf("b.txt"));
     const std::vector<std::string> paths = form_->ListedPaths();
-    ASSERT_EQ(paths.size(), 3u);
+    ASSERT_EQ(paths.size(), 5u);
     EXPECT_EQ(paths[0], QFile::encodeName(PathOf("a.txt")).toStdString());
     EXPECT_EQ(paths[1], QFile::encodeName(czech.fileName()).toStdString());
     EXPECT_EQ(paths[1], QDir(folder_.path()).absolutePath().toStdString() + "/\xc5\xbelu\xc5\xa5ou\xc4\x8dk\xc3\xbd k\xc5\xaf\xc5\x88.txt");
     EXPECT_EQ(paths[2], paths[0]);
+    EXPECT_EQ(paths[3], codePage) << "a name that is not UTF-8 keeps its bytes";
+    EXPECT_EQ(Items()[3], PathOf(kCodePageTyped)) << "and shows as the dialog showed it";
+    EXPECT_EQ(paths[4], QFile::encodeName(PathOf("b.txt")).toStdString());
 
     const QString texts[8] = {"č1", "o2", "", "o4", "n1", "n2", "n3", ""};
     for (int n = 1; n <= 8; ++n)

@@ -329,6 +329,12 @@ TEST_F(MainWindowTest, ViewStartsTheEditorWithTheUnquotedPath)
     Tool("SpeedButton4")->click();
     const std::string expected = "notepad.exe " + QFile::encodeName(PathOf("d e.txt")).toStdString();
     EXPECT_EQ(started_, std::vector<std::string>(3, expected));
+
+    const std::string codePage = MakeCodePageFile();
+    AddWithTool({kCodePageTyped});
+    List()->setCurrentRow(2);
+    Entry("mnZobrazitSoubor")->trigger();
+    EXPECT_EQ(started_.back(), "notepad.exe " + codePage) << "a name that is not UTF-8 keeps its bytes";
 }
 
 TEST_F(MainWindowTest, DoubleClickViewsTheClickedItem)

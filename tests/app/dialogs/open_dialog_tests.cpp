@@ -17,6 +17,17 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/current_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/modal_boxes.h"
 #include "tests/support/qt_printers.h"
 
 namespace ravo {
@@ -63,6 +74,26 @@ TEST(AnswerFor, QtSelectionBecomesFolderThenNames)
                 << c.name << ": the round trip gives Qt's files back";
         }
     }
+}
+
+TEST(UntracedNotice, NamesTheLeftOutFilesOnePerLine)
+{
+    QStringList twelve;
+    for (int i = 1; i <= 12; ++i)
+        twelve << QStringLiteral("/d/%1.txt").arg(i);
+    struct Case { const char* name; QStringList paths; QString text; };
+    const Case cases[] = {
+        {"one", {"/d/\uFFFD.txt"},
+         "Soubor nelze podle jeho názvu jednoznačně určit, do seznamu nebyl přidán:\n/d/\uFFFD.txt"},
+        {"several, a line break in a name shown", {"/d/a\nb.txt", "/d/\u2028.txt"},
+         "Tyto soubory nelze podle jejich názvů jednoznačně určit, do seznamu nebyly přidány:\n"
+         "/d/a\\x0ab.txt\n/d/\\x2028.txt"},
+        {"the first ten, then how many more", twelve,
+         "Tyto soubory nelze podle jejich názvů jednoznačně určit, do seznamu nebyly přidány:\n" +
+             twelve.first(10).join(u'\n') + "\n… a další (2)"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TOpenDialog::UntracedNotice(c.paths), c.text) << c.name;
 }
 
 TEST(OpenDialogPlacement, CentredAcrossAThirdDown)
@@ -176,6 +207,68 @@ TEST_F(OpenDialogUse, ConfirmedUseGivesPathsInTheTypedOrder)
     EXPECT_TRUE(seen.existingFiles);
     EXPECT_TRUE(seen.nonNative);
     EXPECT_EQ(QDir::currentPath(), Folder());
+}
+
+// Names that are not UTF-8 show with U+FFFD in their place, and so are
+// typed. A chosen name is listed with the bytes of the one file whose name
+// shows so; when none or several do, it is left out and a notice says so.
+TEST(OpenDialogNames, ChosenNamesAreListedWithTheBytesOfTheirOneFile)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> files; // below the folder, as bytes
+        QString typed;
+        std::vector<std::string> listed; // below the folder, as bytes
+        QStringList leftOut;             // below the folder, as typed
+        std::optional<std::string> current; // below the folder; none when it stays
+    };
+    const Case cases[] = {
+        {"code page 1250 names", {"\xe9x.txt", "\xe8\xe1st.txt"}, "\"\uFFFD\uFFFDst.txt\" \"\uFFFDx.txt\"",
+         {"\xe8\xe1st.txt", "\xe9x.txt"}, {}, ""},
+        {"a folder name that is not UTF-8", {"\xe8/a.txt"}, "\uFFFD/a.txt", {"\xe8/a.txt"}, {}, "\xe8"},
+        {"two names alike beside one spelled with U+FFFD", {"\xe8.txt", "\xe9.txt", "\xef\xbf\xbd.txt", "b.txt"},
+         "\"\uFFFD.txt\" \"b.txt\"", {"b.txt"}, {"\uFFFD.txt"}, ""},
+        {"two names alike, none spelled so", {"\xe8.txt", "\xe9.txt"}, "\uFFFD.txt", {}, {"\uFFFD.txt"}, std::nullopt},
+        {"a byte-order mark starting a name stays in it", {"\xe8.txt", "\xef\xbb\xbf\xe8.txt"}, "\uFFFD.txt",
+         {"\xe8.txt"}, {}, ""},
+    };
+    const QString start = QDir::currentPath();
+    for (const Case& c : cases) {
+        const testing::TempFolder scratch; // Qt would not remove what it cannot decode
+        const std::string root = std::filesystem::canonical(scratch.Path()).string();
+        const QString folder = QFile::decodeName(QByteArray::fromStdString(root));
+        for (const std::string& file : c.files) {
+            if (const auto slash = file.find('/'); slash != std::string::npos) {
+                ASSERT_EQ(::mkdir((root + '/' + file.substr(0, slash)).c_str(), 0700), 0) << c.name;
+            }
+            const int fd = ::open((root + '/' + file).c_str(), O_CREAT | O_EXCL | O_WRONLY, 0600);
+            ASSERT_GE(fd, 0) << c.name;
+            ::close(fd);
+        }
+        QDir::setCurrent(QStringLiteral("/"));
+        TOpenDialog component;
+        Seen seen;
+        component.SetRunner(Choose(seen, folder, c.typed, 1));
+        testing::BoxAnswerer box;
+        box.Expect("OK");
+        EXPECT_EQ(component.ChooseFiles(), !c.listed.empty()) << c.name;
+
+        std::vector<std::string> listed;
+        QStringList shown;
+        for (const std::string& file : c.listed) {
+            listed.push_back(root + '/' + file);
+            shown << QFile::decodeName(QByteArray::fromStdString(listed.back()));
+        }
+        EXPECT_EQ(component.SelectedPathBytes(), listed) << c.name;
+        EXPECT_EQ(component.SelectedPaths(), shown) << c.name;
+        QStringList leftOut;
+        for (const QString& name : c.leftOut)
+            leftOut << folder + u'/' + name;
+        EXPECT_EQ(box.shown, leftOut.isEmpty() ? 0 : 1) << c.name;
+        EXPECT_EQ(box.text, leftOut.isEmpty() ? QString() : TOpenDialog::UntracedNotice(leftOut)) << c.name;
+        EXPECT_EQ(CurrentFolder(), c.current ? root + (c.current->empty() ? "" : '/' + *c.current) : "/") << c.name;
+    }
+    QDir::setCurrent(start);
 }
 
 TEST_F(OpenDialogUse, SingleFileAndAbsoluteNameAmongRelative)
