@@ -6,10 +6,14 @@
  * media (10 ms and more). Loaded into a run, this library makes each flush
  * wait a set time before it is done, or skips it, and counts the flushes:
  *
- *   RAVO_FLUSH_COST_MS=N      each flush first sleeps N ms (default 2;
- *                             fractions allowed), then calls the real function
- *   RAVO_FLUSH_SKIP=1         each flush is skipped and reports success, so
- *                             flushes cost nothing
+ *   RAVO_FLUSH_COST_MS=N      each flush first sleeps N ms (fractions
+ *                             allowed), then calls the real function; default
+ *                             2, or 0 with RAVO_FLUSH_SKIP
+ *   RAVO_FLUSH_SKIP=1         the real function is not called and the flush
+ *                             reports success: alone, flushes cost nothing;
+ *                             with a cost, each costs exactly that, as on a
+ *                             device whose flush takes that long where this
+ *                             machine's own disk would add its write-out
  *   RAVO_FLUSH_COUNT_FILE=F   at exit the process appends its flush count and
  *                             a newline to F
  *
@@ -41,15 +45,17 @@ static pid_t loading_process;
 __attribute__((constructor)) static void read_settings(void)
 {
     loading_process = getpid();
+    const char *skip = getenv("RAVO_FLUSH_SKIP");
+    flush_skipped = skip && strcmp(skip, "1") == 0;
     const char *cost = getenv("RAVO_FLUSH_COST_MS");
+    if (flush_skipped && !(cost && *cost))
+        flush_cost.tv_nsec = 0;
     if (cost && *cost) {
         const double ms = strtod(cost, NULL);
         const long long ns = ms > 0 ? (long long)(ms * 1e6) : 0;
         flush_cost.tv_sec = (time_t)(ns / 1000000000);
         flush_cost.tv_nsec = (long)(ns % 1000000000);
     }
-    const char *skip = getenv("RAVO_FLUSH_SKIP");
-    flush_skipped = skip && strcmp(skip, "1") == 0;
 }
 
 __attribute__((destructor)) static void report_count(void)
@@ -72,14 +78,12 @@ __attribute__((destructor)) static void report_count(void)
 static int pay_for_flush(void)
 {
     atomic_fetch_add(&flush_count, 1);
-    if (flush_skipped)
-        return 1;
     const int saved = errno;
     struct timespec left = flush_cost;
-    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    while ((left.tv_sec > 0 || left.tv_nsec > 0) && nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
     errno = saved;
-    return 0;
+    return flush_skipped;
 }
 
 /* The next definition of NAME after this library, looked up once. */

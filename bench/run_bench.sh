@@ -15,12 +15,12 @@
 # ravo/sed. On disk every file costs least_work (and a run that flushes its
 # files) a wait for the disk, so fewer repetitions are made there.
 #
-# The flush round prices the flushes this machine's disk makes almost free:
-# on the 4,000 small files on disk, with one pair and with four, ravo with
-# each flush costing 2 ms (flush_cost.c, preloaded), ravo with its flushes
-# skipped, and sed -i; DISK_REPETITIONS times. It prints the median wall
-# seconds, the flushes per file of the costly run and the ratios cost/skipped
-# and cost/sed.
+# The flush round prices the flushes: on the 4,000 small files on disk, with
+# one pair and with four, ravo with each flush costing 2 ms more than the
+# disk's own (flush_cost.c, preloaded), ravo with each flush costing 2 ms
+# alone, ravo with its flushes skipped, and sed -i; DISK_REPETITIONS times.
+# It prints the median wall seconds, the flushes per file and the ratios
+# cost/skipped, alone/skipped and cost/sed.
 #
 # RAVO_BENCH_ROUNDS picks the rounds, names separated by spaces or commas:
 # shm, disk, line (the 64 MiB line), flush; all of them when unset.
@@ -136,9 +136,11 @@ bench_shape() {
 }
 
 # The flush round for the pairs ORIGINAL REPLACEMENT...: ravo with each
-# flush costing flush_ms, ravo with its flushes skipped, and sed -i; the
-# median wall seconds of COUNT repetitions, the flushes per file of the
-# costly run and the ratios.
+# flush costing flush_ms on top of the real one, ravo with each flush
+# costing flush_ms alone (the real one skipped: a device whose flush takes
+# that long, without this disk's own write-out), ravo with its flushes
+# skipped, and sed -i; the median wall seconds of COUNT repetitions, the
+# flushes per file of the costly run and the ratios.
 flush_shape() {
   local label="$1" corpus="$2" work="$3" count="$4"
   shift 4
@@ -152,15 +154,18 @@ flush_shape() {
       --env "RAVO_FLUSH_COUNT_FILE=$counted" "$@" | cut -d' ' -f1)"$'\n'
     runs[flushes]+="$(cat "$counted")"$'\n'
     runs[free]+="$(time_tool ravo "$corpus" "$work" "${preload[@]}" --env RAVO_FLUSH_SKIP=1 "$@" | cut -d' ' -f1)"$'\n'
+    runs[model]+="$(time_tool ravo "$corpus" "$work" "${preload[@]}" --env RAVO_FLUSH_SKIP=1 \
+      --env "RAVO_FLUSH_COST_MS=$flush_ms" "$@" | cut -d' ' -f1)"$'\n'
     runs[sed]+="$(time_tool sed "$corpus" "$work" "$@" | cut -d' ' -f1)"$'\n'
   done
   local key
   for key in "${!runs[@]}"; do
     mid[$key]="$(printf '%s' "${runs[$key]}" | median)"
   done
-  printf '%-30s wall  ravo %s ms flush %7.3f  ravo no flush %7.3f  sed %7.3f   flushes/file %s  cost/skipped %s  cost/sed %s\n' \
-    "$label" "$flush_ms" "${mid[cost]}" "${mid[free]}" "${mid[sed]}" "$(ratio "${mid[flushes]}" "$files")" \
-    "$(ratio "${mid[cost]}" "${mid[free]}")" "$(ratio "${mid[cost]}" "${mid[sed]}")"
+  printf '%-30s wall  ravo +%s ms %7.3f  ravo %s ms alone %7.3f  ravo no flush %7.3f  sed %7.3f   flushes/file %s  cost/skipped %s  alone/skipped %s  cost/sed %s\n' \
+    "$label" "$flush_ms" "${mid[cost]}" "$flush_ms" "${mid[model]}" "${mid[free]}" "${mid[sed]}" \
+    "$(ratio "${mid[flushes]}" "$files")" "$(ratio "${mid[cost]}" "${mid[free]}")" \
+    "$(ratio "${mid[model]}" "${mid[free]}")" "$(ratio "${mid[cost]}" "${mid[sed]}")"
 }
 
 echo "== making corpora in $shm and $disk"
