@@ -6,11 +6,13 @@
 
 #include "backup/backup_step.h"
 #include "tests/support/files.h"
+#include "tests/support/recording_log.h"
 
 namespace ravo {
 namespace {
 
 using testing::ReadBytes;
+using testing::RecordingLog;
 using testing::TempFolder;
 using testing::WriteBytes;
 using Lines = std::vector<std::string>;
@@ -54,12 +56,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, DestinationTest,
                          ::testing::Values(DestinationRow{"/zaloha", "/web/a.htm", "/zaloha/a.htm"},
                                            DestinationRow{"/", "/web/a.htm", "//a.htm"},
                                            DestinationRow{"/zaloha", "a.htm", "/zaloha/a.htm"}));
-
-class RecordingLog : public OperationLog {
-public:
-    void AppendLine(const std::string& line) override { lines.push_back(line); }
-    Lines lines;
-};
 
 TEST(BackupListedFilesTest, LogsFolderThenEachCopyMadeOrFailed)
 {

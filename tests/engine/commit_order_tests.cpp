@@ -18,6 +18,7 @@
 #include "backup/backup_step.h"
 #include "engine/replacement_pass.h"
 #include "tests/support/files.h"
+#include "tests/support/recording_log.h"
 
 namespace {
 
@@ -156,14 +157,14 @@ using testing::TempFolder;
 using testing::WriteBytes;
 using Lines = std::vector<std::string>;
 
-class RecordingLog : public OperationLog {
+// Each line is an event too, by the last name it holds.
+class EventLog : public testing::RecordingLog {
 public:
     void AppendLine(const std::string& line) override
     {
-        lines.push_back(line);
+        RecordingLog::AppendLine(line);
         Record("log " + line.substr(line.find_last_of('/') + 1));
     }
-    Lines lines;
 };
 
 class CommitOrderTest : public ::testing::Test {
@@ -218,7 +219,7 @@ protected:
     }
 
     TempFolder folder_;
-    RecordingLog log_;
+    EventLog log_;
     NoProgress progress_;
 };
 

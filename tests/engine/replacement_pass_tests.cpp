@@ -13,6 +13,7 @@
 #include "engine/in_out_error.h"
 #include "engine/replacement_pass.h"
 #include "tests/support/files.h"
+#include "tests/support/recording_log.h"
 
 namespace ravo {
 namespace {
@@ -20,17 +21,12 @@ namespace {
 using testing::Exists;
 using testing::PermissionBits;
 using testing::ReadBytes;
+using testing::RecordingLog;
 using testing::SetPermissionBits;
 using testing::TempFolder;
 using testing::WriteBytes;
 
 using Lines = std::vector<std::string>;
-
-class RecordingLog : public OperationLog {
-public:
-    void AppendLine(const std::string& line) override { lines.push_back(line); }
-    Lines lines;
-};
 
 class RecordingProgress : public ProgressIndicator {
 public:
