@@ -63,6 +63,18 @@ protected:
         return path;
     }
 
+    // The input has ended and stays ended: the end test says so twice and a
+    // read between gives an empty line.
+    void ExpectInputEnded(TextLineFile& reader)
+    {
+        EXPECT_TRUE(reader.AtEnd());
+        std::string line;
+        reader.ReadLineText(line);
+        EXPECT_EQ(line, "");
+        EXPECT_TRUE(reader.AtEnd());
+        EXPECT_EQ(PendingIoResult, 0);
+    }
+
     TempFolder folder_;
 };
 
@@ -134,11 +146,7 @@ TEST_F(TextLineFileTest, EndTestReadsNothingAway)
     reader.ReadLineText(line);
     EXPECT_EQ(line, "c");
     reader.SkipLineBreak();
-    EXPECT_TRUE(reader.AtEnd());
-    reader.ReadLineText(line);
-    EXPECT_EQ(line, "");
-    EXPECT_TRUE(reader.AtEnd());
-    EXPECT_EQ(PendingIoResult, 0);
+    ExpectInputEnded(reader);
 }
 
 // Bytes another program appends once the end was met are not read: the input
@@ -154,11 +162,7 @@ TEST_F(TextLineFileTest, EndOfInputStaysReachedWhenTheFileGrows)
     ASSERT_EQ(line, "last");
     std::ofstream(path, std::ios::binary | std::ios::app) << "\nmore\n";
     reader.SkipLineBreak();
-    EXPECT_TRUE(reader.AtEnd());
-    reader.ReadLineText(line);
-    EXPECT_EQ(line, "");
-    EXPECT_TRUE(reader.AtEnd());
-    EXPECT_EQ(PendingIoResult, 0);
+    ExpectInputEnded(reader);
 }
 
 TEST_F(TextLineFileTest, EndMarkIsNeverConsumed)
