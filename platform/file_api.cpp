@@ -356,6 +356,8 @@ FileHandle Open(const FolderHandle& base, const char* name, FileAccess access)
 
 FolderHandle OpenFolderNamed(const char* path) { return OpenFolderAt(AT_FDCWD, path); }
 
+bool PlaceOfPath(const char* path, FilePlace& place) { return PlaceFor(nullptr, path, place); }
+
 int OpenRegularForReading(const char* name, struct stat& st, FilePlace& place)
 {
     if (!PlaceFor(nullptr, name, place))

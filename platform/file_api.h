@@ -58,6 +58,10 @@ struct FilePlace {
 // the same.
 FolderHandle OpenFolderNamed(const char* path);
 
+// The place `path` names: its folder part opened, and its last name (not
+// followed); false with the code recorded when the folder cannot be opened.
+bool PlaceOfPath(const char* path, FilePlace& place);
+
 // The descriptor of an open folder, for calls relative to it.
 int DescriptorOf(const OpenFolder& folder);
 

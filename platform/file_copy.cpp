@@ -149,12 +149,10 @@ bool CopyToTemporary(const std::string& source, const FolderHandle& folder, cons
 
 bool CopyFileNoOverwrite(const std::string& source, const std::string& destination)
 {
-    const auto slash = destination.find_last_of('/');
-    const std::string folderPart = slash == std::string::npos ? "." : slash == 0 ? "/" : destination.substr(0, slash);
-    const FolderHandle folder = OpenFolderNamed(folderPart.c_str());
+    FilePlace place;
     CommitBatch::Entry entry;
     std::uint64_t bytes = 0;
-    if (!folder || !CopyToTemporary(source, folder, destination.substr(slash + 1), entry, bytes))
+    if (!PlaceOfPath(destination.c_str(), place) || !CopyToTemporary(source, place.folder, place.name, entry, bytes))
         return false;
     CommitBatch batch;
     batch.Add(std::move(entry), bytes);
