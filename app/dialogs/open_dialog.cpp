@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QScreen>
 #include <QWidget>
 
@@ -59,30 +60,71 @@ QString OnOneLine(const QString& path)
     return shown;
 }
 
-// Qt's dialog refuses a chosen file it cannot find by its decoded name,
-// which is every file whose name is not UTF-8. Such a file passes when its
-// name stands for a file on disk; which one, or that none can be told, is
-// settled with the answer.
+// The names typed in the file name field, in their order: one name, or
+// several each in double quotes, as the dialog itself writes a choice made
+// with the mouse. Empty when the text is neither.
+QStringList TypedNames(const QString& text)
+{
+    if (!text.trimmed().startsWith(QLatin1Char('"')))
+        return text.isEmpty() ? QStringList{} : QStringList{text};
+    QStringList names;
+    qsizetype at = 0;
+    while (true) {
+        while (at < text.size() && text[at].isSpace())
+            ++at;
+        if (at == text.size())
+            return names;
+        const qsizetype close = text[at] == QLatin1Char('"') ? text.indexOf(QLatin1Char('"'), at + 1) : -1;
+        if (close < 0 || close == at + 1)
+            return {};
+        names << text.mid(at + 1, close - at - 1);
+        at = close + 1;
+    }
+}
+
+// Qt's dialog may answer with fewer files than the user typed (its list's
+// selection, which follows the typing, can lag behind the field), and it
+// refuses a chosen file it cannot find by its decoded name, which is every
+// file whose name is not UTF-8. So the typed names are the answer whenever
+// each stands for a file on disk; which one, or that none can be told, is
+// settled with the answer. Anything else (a folder to enter, a missing
+// name) is left to Qt.
 class FileChooser : public QFileDialog {
 public:
     explicit FileChooser(PathTracer& tracer) : tracer_(tracer) {}
+
+    // The files the user chose, in the order given.
+    QStringList ChosenFiles() const { return typed_.isEmpty() ? selectedFiles() : typed_; }
 
 protected:
     void accept() override
     {
         tracer_ = PathTracer(); // a confirmation after a refused one reads the folders afresh
-        if (fileMode() == ExistingFiles && someFoundOnlyByBytes(selectedFiles()))
-            QDialog::accept();
-        else
-            QFileDialog::accept();
+        typed_.clear();
+        if (fileMode() == ExistingFiles) {
+            const QStringList typed = typedFiles();
+            if (!typed.isEmpty() && allStandForFiles(typed)) {
+                typed_ = typed;
+                QDialog::accept();
+                return;
+            }
+        }
+        QFileDialog::accept();
     }
 
 private:
-    // False as soon as one of the files is a folder or missing, for Qt's
-    // own handling of those.
-    bool someFoundOnlyByBytes(const QStringList& files)
+    QStringList typedFiles() const
     {
-        bool some = false;
+        const auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QDir folder = directory();
+        QStringList files;
+        for (const QString& name : TypedNames(field ? field->text() : QString()))
+            files << (IsAbsoluteName(name) ? name : folder.absoluteFilePath(name));
+        return files;
+    }
+
+    bool allStandForFiles(const QStringList& files)
+    {
         for (const QString& file : files) {
             const QFileInfo info(file);
             if (info.exists()) {
@@ -94,12 +136,12 @@ private:
             if (traced.outcome == PathTracer::Outcome::Missing ||
                 (traced.outcome == PathTracer::Outcome::Unique && !NonFolderExists(traced.path)))
                 return false;
-            some = true;
         }
-        return some;
+        return true;
     }
 
     PathTracer& tracer_;
+    QStringList typed_;
 };
 
 } // namespace
@@ -177,7 +219,7 @@ bool TOpenDialog::ChooseFiles()
         const bool confirmed = runner_(dialog);
         dialog.removeEventFilter(this);
         if (confirmed)
-            untraced = takeAnswer(dialog, tracer);
+            untraced = takeAnswer(dialog, dialog.ChosenFiles(), tracer);
     }
     if (!untraced.isEmpty())
         ShowNotice(UntracedNotice(untraced));
@@ -207,10 +249,10 @@ void TOpenDialog::prepare(QFileDialog& dialog) const
     }
 }
 
-QStringList TOpenDialog::takeAnswer(QFileDialog& dialog, PathTracer& tracer)
+QStringList TOpenDialog::takeAnswer(const QFileDialog& dialog, const QStringList& chosenFiles, PathTracer& tracer)
 {
     const QString folder = dialog.directory().absolutePath();
-    const QStringList answer = AnswerFor(folder, dialog.selectedFiles());
+    const QStringList answer = AnswerFor(folder, chosenFiles);
     QStringList untraced;
     for (const QString& path : ParseAnswer(answer)) {
         PathTracer::Result traced = tracer.Trace(path);

@@ -68,7 +68,7 @@ protected:
 private:
     void prepare(QFileDialog& dialog) const;
     // Returns the chosen paths that could not be traced to one file.
-    QStringList takeAnswer(QFileDialog& dialog, PathTracer& tracer);
+    QStringList takeAnswer(const QFileDialog& dialog, const QStringList& chosenFiles, PathTracer& tracer);
 
     Runner runner_;
     QScreen* placementScreen_ = nullptr;

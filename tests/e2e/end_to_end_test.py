@@ -73,21 +73,27 @@ FINAL = "žluťoučký kůň".encode()
 # sees what pair 1 wrote; only the first occurrence in a line changes, case
 # counts, and a line that is just the search text becomes just the
 # replacement; every line ends in CR LF afterwards, also a last line that had
-# no line end. The unlisted file stays as it was and is not backed up.
+# no line end. The unlisted file stays as it was and is not backed up. The
+# names share their start, which once made the open-file dialog answer with
+# one typed name only.
 FILES = [
-    ("a.txt", True,
+    ("a1.txt", True,
      b"alpha beta alpha\nnothing here\nalpha\ngamma alpha\n",
      FINAL + b" beta alpha\r\nnothing here\r\n" + FINAL + b"\r\n" + FINAL + b" gamma\r\n"),
-    ("b.txt", True,
+    ("a2.txt", True,
      b"beta alpha",
      b"beta " + FINAL + b"\r\n"),
-    ("c.txt", True,
+    ("a3.txt", True,
      b"no match at all\n\nALPHA alpha\n",
      b"no match at all\r\n\r\nALPHA " + FINAL + b"\r\n"),
-    ("d.txt", False,
+    ("a4.txt", False,
      b"alpha\n",
      b"alpha\n"),
 ]
+# The order the listed files are typed in, not the order of their names; the
+# failed run shows that the list keeps it.
+TYPED = ["a2.txt", "a3.txt", "a1.txt"]
+GONE = "a3.txt"
 
 
 class Failure(Exception):
@@ -573,7 +579,7 @@ def add_files(window):
     settled_capture(window)
     click(window, *add_tool_centre(window))
     box(OPEN_TITLE, "open-file dialog after the add tool button", a_third_down, "open-file")
-    names = " ".join(f'"{name}"' for name, listed, _, _ in FILES if listed)
+    names = " ".join(f'"{name}"' for name in TYPED)
     type_text(names)
     keys("Return")
     wait_until_gone(OPEN_TITLE, f"the open-file dialog to accept {names}")
@@ -750,16 +756,21 @@ def check_results(folder):
 
 def failed_run(window, folder):
     """A listed file gone: the run ends in the error box. Closed, it leaves
-    the focus on the run button, so Space opens the dialog again."""
-    os.remove(os.path.join(folder, "b.txt"))
+    the focus on the run button, so Space opens the dialog again. The file
+    typed after the gone one was not reached, which it would have been had
+    the list not kept the typed order."""
+    os.remove(os.path.join(folder, GONE))
     focus(window)
     keys("alt+z")
     dialog = wait_for_window(BACKUP_TITLE, "the dialog after Alt+Z")
     focus(dialog)
     keys("alt+p")
-    box(NOTICE_TITLE, "error box of the run without b.txt", centred, "error")
+    box(NOTICE_TITLE, f"error box of the run without {GONE}", centred, "error")
     keys("Return")
     wait_until_gone(NOTICE_TITLE, "the error box to close on Enter")
+    last = TYPED[-1]
+    if read(os.path.join(folder, last)) != next(after for name, _, _, after in FILES if name == last):
+        raise Failure(f"the run without {GONE} changed {last}, typed after it: the list lost the typed order")
     if Round.managed:
         wait_for("the main window to be active again", lambda: active_window() == int(window))
     else:

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -381,6 +382,51 @@ TEST_F(OpenDialogUse, ModalDialogOpensAThirdDownOnTheScreen)
     EXPECT_EQ(title, QStringLiteral("Vyber soubory do seznamu hromadné změny:"));
     EXPECT_EQ(placed, expected);
     EXPECT_EQ(component.SelectedPaths(), QStringList{In("b.txt")});
+}
+
+// Typed names are the answer, in their order, whatever the dialog's list
+// has selected meanwhile: the list follows the typing and may hold only the
+// first name when Enter is pressed.
+TEST_F(OpenDialogUse, TypedNamesArriveInTheirOrderWhateverTheListShows)
+{
+    struct Case {
+        const char* name;
+        const char* selectedBefore;
+        QString typed;
+        QStringList chosen;
+    };
+    ASSERT_TRUE(QDir(Folder()).mkdir("sub"));
+    for (const char* file : {"f1.txt", "f2.txt", "sub/s.txt"})
+        Touch(In(file));
+    const QString elsewhere = QDir(other_.path()).absoluteFilePath("x.bat");
+    const Case cases[] = {
+        {"two names sharing a start", "", "\"f1.txt\" \"f2.txt\"", {In("f1.txt"), In("f2.txt")}},
+        {"the same the other way round", "", "\"f2.txt\" \"f1.txt\"", {In("f2.txt"), In("f1.txt")}},
+        {"three names over the last choice", "a.txt", "\"a.txt\" \"b.txt\" \"c.htm\"",
+         {In("a.txt"), In("b.txt"), In("c.htm")}},
+        {"names in a sub-folder and another folder", "a.txt",
+         "\"sub/s.txt\" \"" + elsewhere + "\" \"f1.txt\"", {In("sub/s.txt"), elsewhere, In("f1.txt")}},
+    };
+    for (const Case& c : cases) {
+        TOpenDialog component;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+            if (!edit) {
+                ADD_FAILURE() << c.name << ": no file dialog with a file name field is up";
+                return;
+            }
+            dialog->setDirectory(Folder());
+            if (*c.selectedBefore)
+                dialog->selectFile(c.selectedBefore);
+            QTest::qWait(200); // the list fills in the background
+            edit->selectAll();
+            QTest::keyClicks(edit, c.typed);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        EXPECT_TRUE(component.ChooseFiles()) << c.name;
+        EXPECT_EQ(component.SelectedPaths(), c.chosen) << c.name;
+    }
 }
 
 } // namespace
