@@ -2,6 +2,7 @@
 #include "app/dialogs/modal_scope.h"
 
 #include "app/dialogs/application.h"
+#include "app/dialogs/window_press.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -19,9 +20,30 @@ QScreen* ScreenForBox(const QWidget* fallback)
     return QGuiApplication::primaryScreen();
 }
 
+namespace {
+
+// Brings a box to the front, restored if it was minimised.
+void BringForward(QWidget& box)
+{
+    if (box.isMinimized())
+        box.setWindowState(box.windowState() & ~Qt::WindowMinimized);
+    box.raise();
+    box.activateWindow();
+}
+
+} // namespace
+
 ModalScope::ModalScope()
     : activeWindow_(QApplication::activeWindow()), focusWidget_(QApplication::focusWidget())
 {
+    // A box is not attached to the window it greys, so that it is placed by
+    // the program's rules; a window manager then lets it be minimised alone,
+    // and a press in the greyed window is the user's way to get it back.
+    pressWatch_ = std::make_unique<WindowPressWatch>([](QWidget& window) {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box && &window != box && !box->isAncestorOf(&window))
+            BringForward(*box);
+    });
     // A busy cursor set by the caller would otherwise hide that the box
     // waits for the user.
     if (QGuiApplication::overrideCursor()) {

@@ -564,12 +564,32 @@ def box(title, what, rule, picture):
     return window
 
 
+def minimised_box_comes_back(window, box_window, what):
+    """Under a window manager a box can be minimised alone; a click on the
+    greyed main window brings it back, restored and active, where it stood."""
+    if not Round.managed:
+        return
+    # Its own area: openbox need not announce the frame again at once.
+    before = client_rectangle(box_window)
+    xdotool("windowminimize", box_window)
+    wait_for(f"the {what} to be minimised", lambda: window_state(box_window) == "Iconic",
+             explain=lambda: f"state {window_state(box_window)}")
+    click(window, 20, 300)
+    wait_for(f"the {what} to come back where it stood after a click on the greyed main window",
+             lambda: (window_state(box_window) == "Normal" and active_window() == int(box_window)
+                      and client_rectangle(box_window) == before),
+             explain=lambda: f"state {window_state(box_window)}, active {active_window()}, "
+                             f"at {client_rectangle(box_window)}, not {before}")
+    focus(box_window)
+
+
 def empty_list_notice(window):
     """Alt+Z presses the run button, whose notice says the list is empty."""
     check_placement(window, "main window", centred)
     focus(window)
     keys("alt+z")
-    box(NOTICE_TITLE, "notice after Alt+Z on an empty list", centred, "notice")
+    notice = box(NOTICE_TITLE, "notice after Alt+Z on an empty list", centred, "notice")
+    minimised_box_comes_back(window, notice, "notice")
     keys("Return")
     wait_until_gone(NOTICE_TITLE, "the notice to close on Enter")
 
@@ -578,7 +598,8 @@ def add_files(window):
     focus(window)
     settled_capture(window)
     click(window, *add_tool_centre(window))
-    box(OPEN_TITLE, "open-file dialog after the add tool button", a_third_down, "open-file")
+    dialog = box(OPEN_TITLE, "open-file dialog after the add tool button", a_third_down, "open-file")
+    minimised_box_comes_back(window, dialog, "open-file dialog")
     names = " ".join(f'"{name}"' for name in TYPED)
     type_text(names)
     keys("Return")
