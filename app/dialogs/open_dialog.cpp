@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSettings>
 #include <QWidget>
 
 #include <algorithm>
@@ -149,6 +150,13 @@ private:
 TOpenDialog::TOpenDialog(QObject* owner) : QObject(owner), runner_(DefaultRunner)
 {
     setObjectName(QStringLiteral("OpenDialog1"));
+    // Qt's dialog keeps its history, last folder and view in the user's
+    // settings and reads them at the next start. This program stores
+    // nothing: the user's settings go to a folder that cannot exist, so
+    // they are neither read nor written, and what the dialog remembers
+    // lives as long as the process.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
 }
 
 QString TOpenDialog::Title() const

@@ -813,15 +813,25 @@ def close_program(x, program, window):
         raise Failure(f"the program ended with status {program.returncode}")
 
 
-def private_folders(home):
-    """Settings folders of the run's own, so that nothing remembered by an
-    earlier run (a Qt file dialog's last folder, a window manager's
-    settings) decides anything, and nothing of this run is remembered."""
-    folders = {}
-    for variable in ("XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"):
+def private_folders(base):
+    """A home and settings folders of the run's own, so that nothing
+    remembered by an earlier run (a window manager's settings, say) decides
+    anything; the program must leave the home as empty as it found it."""
+    home = os.path.join(base, "home")
+    folders = {"HOME": home, "XDG_RUNTIME_DIR": os.path.join(base, "runtime")}
+    for variable in ("XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"):
         folders[variable] = os.path.join(home, variable.lower())
-        os.makedirs(folders[variable], 0o700, exist_ok=True)
+    for folder in folders.values():
+        os.makedirs(folder, 0o700, exist_ok=True)
     return dict(os.environ, LC_ALL="C.UTF-8", **folders)
+
+
+def check_home_empty(environment):
+    """Nothing stored: after the program has ended, no file lies in the home."""
+    stored = [os.path.relpath(os.path.join(folder, name), environment["HOME"])
+              for folder, _, names in os.walk(environment["HOME"]) for name in names]
+    if stored:
+        raise Failure(f"the program stored files in the home folder: {sorted(stored)}")
 
 
 def start_window_manager(x, environment, log):
@@ -845,10 +855,12 @@ def end_to_end(program_path):
         x.map_characters("".join(original + replacement for original, replacement in PAIRS))
         os.mkdir(folder)
         make_folder(folder)
-        environment = private_folders(os.path.join(base, "home"))
+        environment = private_folders(base)
         with open(os.path.join(Round.artefacts, "ravo.log"), "wb") as log:
             if Round.managed:
-                manager = start_window_manager(x, environment, log)
+                # Its log and settings go to a home of its own.
+                manager_home = os.path.join(base, "manager")
+                manager = start_window_manager(x, private_folders(manager_home), log)
             program = subprocess.Popen([program_path], cwd=folder, env=dict(environment, QT_QPA_PLATFORM="xcb"),
                                        stdout=log, stderr=subprocess.STDOUT)
         window = wait_for_window(MAIN_TITLE, "the main window")
@@ -869,6 +881,7 @@ def end_to_end(program_path):
         check_results(folder)
         failed_run(window, folder)
         close_program(x, program, window)
+        check_home_empty(environment)
     except Exception:
         try:
             with open(os.path.join(Round.artefacts, "failure.png"), "wb") as picture:
