@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QIdentityProxyModel>
+#include <QStringList>
+
+class QFileDialog;
 
 namespace ravo {
 
@@ -24,5 +27,13 @@ public:
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 };
+
+// Qt sizes the dialog's columns and its side panel for English words; the
+// Czech ones are longer and would be cut short. Widens the size, type and
+// date columns to hold a typical size, the type of every file the patterns
+// can show, and a date, and the side panel to hold its places' names,
+// widening the dialog by what the columns need beyond its view. Called once
+// the dialog is laid out, before it is placed.
+void FitLocaleColumns(QFileDialog& dialog, const QStringList& patterns);
 
 } // namespace ravo

@@ -28,6 +28,16 @@ const QString kFilter = QStringLiteral(
     "TXT soubory|*.txt|PHP soubory|*.php|HTML a HTM soubory|*.htm*|PAS soubory|*.pas|"
     "BAS soubry|*.bas|JS soubory|*.js|BAT soubory|*.bat");
 
+// The filter entries' patterns, "*.txt" and on.
+QStringList Patterns()
+{
+    const QStringList fields = kFilter.split(QLatin1Char('|'));
+    QStringList patterns;
+    for (qsizetype i = 1; i < fields.size(); i += 2)
+        patterns << fields[i];
+    return patterns;
+}
+
 bool IsAbsoluteName(const QString& name)
 {
     return name.startsWith(QLatin1Char('/'));
@@ -288,8 +298,12 @@ QStringList TOpenDialog::takeAnswer(const QFileDialog& dialog, const QStringList
 bool TOpenDialog::eventFilter(QObject* watched, QEvent* event)
 {
     auto* dialog = qobject_cast<QWidget*>(watched);
-    if (dialog && event->type() == QEvent::Show && placementScreen_)
+    if (dialog && event->type() == QEvent::Show && placementScreen_) {
+        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+            FitLocaleColumns(*files, Patterns());
+        }
         Place(*dialog, placementScreen_->geometry(), CentredAtAThirdOfTheFreeHeight);
+    }
     return QObject::eventFilter(watched, event);
 }
 

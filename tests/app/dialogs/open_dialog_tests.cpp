@@ -11,11 +11,16 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QLibraryInfo>
+#include <QListView>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -427,6 +432,63 @@ TEST_F(OpenDialogUse, TypedNamesArriveInTheirOrderWhateverTheListShows)
         EXPECT_TRUE(component.ChooseFiles()) << c.name;
         EXPECT_EQ(component.SelectedPaths(), c.chosen) << c.name;
     }
+}
+
+// Czech sizes, types, dates and place names are longer than the English ones
+// Qt sizes the dialog for: each cell and each place shows whole.
+TEST_F(OpenDialogUse, CzechContentShowsWhole)
+{
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    QTranslator czech;
+    ASSERT_TRUE(czech.load(QStringLiteral("qtbase_cs"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QCoreApplication::installTranslator(&czech);
+    ASSERT_TRUE(QDir(Folder()).mkdir("sub"));
+    for (const auto& [file, size] : {std::pair{"big.txt", 123456}, {"page.htm", 1234}, {"unit.pas", 99}}) {
+        QFile out(In(file));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray(size, 'x'));
+    }
+    TOpenDialog component;
+    QStringList cut;
+    int rows = 0;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* view = dialog ? dialog->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+        auto* places = dialog ? dialog->findChild<QListView*>(QStringLiteral("sidebar")) : nullptr;
+        if (!view || !places) {
+            ADD_FAILURE() << "no file dialog with a detail view and a side panel is up";
+            return;
+        }
+        for (int entry = 1; entry <= 4; ++entry) { // every file above, one entry after another
+            dialog->selectNameFilter(dialog->nameFilters().at(entry - 1));
+            dialog->setDirectory(Folder());
+            QTest::qWait(200); // the list fills in the background
+            const QAbstractItemModel& files = *view->model();
+            int columnsWidth = 0;
+            for (int column = 0; column < view->header()->count(); ++column)
+                columnsWidth += view->header()->sectionSize(column);
+            if (columnsWidth > view->viewport()->width())
+                cut << QStringLiteral("the columns, %1 wide in a view %2 wide").arg(columnsWidth).arg(view->viewport()->width());
+            for (int row = 0; row < files.rowCount(view->rootIndex()); ++row, ++rows) {
+                for (int column = 1; column < files.columnCount(view->rootIndex()); ++column) {
+                    const QModelIndex cell = files.index(row, column, view->rootIndex());
+                    if (view->sizeHintForIndex(cell).width() > view->header()->sectionSize(column))
+                        cut << cell.data().toString();
+                }
+            }
+        }
+        for (int row = 0; row < places->model()->rowCount(places->rootIndex()); ++row) {
+            const QModelIndex place = places->model()->index(row, 0, places->rootIndex());
+            if (places->sizeHintForIndex(place).width() > places->viewport()->width())
+                cut << place.data().toString();
+        }
+        dialog->reject();
+    });
+    EXPECT_FALSE(component.ChooseFiles());
+    QCoreApplication::removeTranslator(&czech);
+    QLocale::setDefault(QLocale::c());
+    EXPECT_GE(rows, 5) << "the dialog listed too few of the files";
+    EXPECT_TRUE(cut.isEmpty()) << cut.join(QStringLiteral(" | ")).toStdString();
 }
 
 } // namespace
