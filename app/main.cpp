@@ -1,4 +1,5 @@
-// RAVO's start: the display platform and the Czech locale, the application and
+// RAVO's start: the display platform (or one line on standard error and
+// status 1 when there is no display) and the Czech locale, the application and
 // its three windows; only the main window is shown, and closing it ends the
 // program, even with the help window still open.
 #include <QApplication>
@@ -9,7 +10,8 @@
 
 int main(int argc, char** argv)
 {
-    ravo::ChooseDisplayPlatform();
+    if (!ravo::ChooseDisplayPlatform(argc, argv))
+        return 1;
     ravo::UseCzechLocale();
     ravo::RavoApplication application(argc, argv);
     ravo::SetUpApplication(application);

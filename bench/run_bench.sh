@@ -6,6 +6,7 @@
 # last the flush round. Not part of the tests.
 #
 #   bench/run_bench.sh [REPETITIONS [DISK_REPETITIONS]]      (default 3 and 1)
+#   bench/run_bench.sh --help                                (this text)
 #
 # Builds the driver in Release in build-bench/ (RAVO_BENCH_BUILD_DIR to
 # change), and least_work and the flush_cost library with cc -O2 there. The
@@ -27,6 +28,9 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=bench/arguments.sh
+source "$root/bench/arguments.sh"
+bench_arguments "$0" 2 "$@"
 build="${RAVO_BENCH_BUILD_DIR:-$root/build-bench}"
 reps="${1:-3}"
 disk_reps="${2:-1}"

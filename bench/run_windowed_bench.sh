@@ -5,6 +5,7 @@
 # part of the tests.
 #
 #   bench/run_windowed_bench.sh [ROUNDS]      (default 5; 3 for 40,000 files)
+#   bench/run_windowed_bench.sh --help        (this text)
 #
 # Builds in Release in build-windowed-bench/ (RAVO_WINDOWED_BUILD_DIR to
 # change), makes 4,000 and 40,000 files of 6 KiB with the corpus maker of
@@ -16,6 +17,9 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=bench/arguments.sh
+source "$root/bench/arguments.sh"
+bench_arguments "$0" 1 "$@"
 build="${RAVO_WINDOWED_BUILD_DIR:-$root/build-windowed-bench}"
 rounds="${1:-5}"
 large_rounds="${1:-3}"

@@ -1,41 +1,48 @@
 // The display platform chosen at start-up: X11 whenever the user chose no
-// platform and an X display is there, the user's choice otherwise, and
-// Qt's own choice without an X display.
+// platform and an X display is there, the user's choice otherwise, Qt's own
+// choice with only a Wayland display, and no start at all without a display.
 #include "app/start_environment.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ravo {
 namespace {
 
-TEST(ChosenDisplayPlatform, X11OnlyWhenTheUserChoseNoneAndAnXDisplayIsThere)
+TEST(ChosenDisplay, X11OnlyWhenTheUserChoseNoneAndAnXDisplayIsThere)
 {
     struct Case {
         const char* name;
         const char* userPlatform;
         const char* display;
+        const char* waylandDisplay;
+        bool available;
         const char* chosen; // null: the environment is left as it is
     };
     const Case cases[] = {
-        {"X display, no choice: X11, also under Wayland through XWayland", nullptr, ":0", "xcb"},
-        {"remote X display", nullptr, "host:10.0", "xcb"},
-        {"an empty choice counts as none", "", ":1", "xcb"},
-        {"the user's Wayland choice is kept", "wayland", ":0", nullptr},
-        {"the user's X11 choice is kept", "xcb", ":0", nullptr},
-        {"the user's offscreen choice is kept", "offscreen", ":0", nullptr},
-        {"no X display: Qt chooses", nullptr, nullptr, nullptr},
-        {"an empty DISPLAY is no X display", nullptr, "", nullptr},
-        {"a choice and no X display: kept", "wayland", nullptr, nullptr},
+        {"X display, no choice: X11, also under Wayland through XWayland", nullptr, ":0", "wayland-0", true, "xcb"},
+        {"remote X display", nullptr, "host:10.0", nullptr, true, "xcb"},
+        {"an empty choice counts as none", "", ":1", nullptr, true, "xcb"},
+        {"the user's Wayland choice is kept", "wayland", ":0", nullptr, true, nullptr},
+        {"the user's X11 choice is kept", "xcb", ":0", nullptr, true, nullptr},
+        {"the user's offscreen choice is kept", "offscreen", ":0", nullptr, true, nullptr},
+        {"no X display: Qt chooses", nullptr, nullptr, "wayland-0", true, nullptr},
+        {"an empty DISPLAY is no X display", nullptr, "", "wayland-0", true, nullptr},
+        {"a choice and no X display: kept", "wayland", nullptr, nullptr, true, nullptr},
+        {"offscreen needs no display at all", "offscreen", nullptr, nullptr, true, nullptr},
+        {"no choice and no display: nothing to start on", nullptr, nullptr, nullptr, false, nullptr},
+        {"empty DISPLAY and WAYLAND_DISPLAY are no display", nullptr, "", "", false, nullptr},
     };
     for (const Case& c : cases) {
-        const char* chosen = ChosenDisplayPlatform(c.userPlatform, c.display);
+        const DisplayChoice choice = ChosenDisplay(c.userPlatform, c.display, c.waylandDisplay);
+        EXPECT_EQ(choice.available, c.available) << c.name;
         if (c.chosen == nullptr)
-            EXPECT_EQ(chosen, nullptr) << c.name;
+            EXPECT_EQ(choice.platform, nullptr) << c.name;
         else
-            EXPECT_EQ(std::string(chosen ? chosen : "(none)"), c.chosen) << c.name;
+            EXPECT_EQ(std::string(choice.platform ? choice.platform : "(none)"), c.chosen) << c.name;
     }
 }
 
@@ -62,25 +69,56 @@ private:
     std::optional<std::string> saved_;
 };
 
-TEST(ChooseDisplayPlatform, SetsTheProcesssPlatformOnlyWhenChosen)
+// A stand-in for the X server: answers as told and notes the display asked.
+bool xAnswers = true;
+std::string xAsked;
+bool FakeXServerAnswers(const char* display)
+{
+    xAsked = display;
+    return xAnswers;
+}
+
+TEST(ChooseDisplayPlatform, SetsTheProcesssPlatformOnlyWhenChosenAndRefusesToStartWithoutADisplay)
 {
     struct Case {
         const char* name;
+        std::vector<std::string> arguments;
         std::optional<std::string> userPlatform;
         std::optional<std::string> display;
+        std::optional<std::string> waylandDisplay;
+        bool xServerAnswers;
+        bool started;
         std::optional<std::string> after;
+        const char* xAsked; // the display the X server was asked at, "" for none
     };
+    const std::optional<std::string> unset;
     const Case cases[] = {
-        {"both unset but DISPLAY: xcb", std::nullopt, ":0", "xcb"},
-        {"the user's choice stays", "wayland", ":0", "wayland"},
-        {"no DISPLAY: still unset", std::nullopt, std::nullopt, std::nullopt},
+        {"both unset but DISPLAY: xcb", {}, unset, ":0", unset, true, true, "xcb", ":0"},
+        {"the user's choice stays", {}, "wayland", ":0", unset, true, true, "wayland", ""},
+        {"no DISPLAY, a Wayland display: still unset", {}, unset, unset, "wayland-0", true, true, unset, ""},
+        {"no display at all: not started", {}, unset, unset, unset, true, false, unset, ""},
+        {"an X display that does not answer counts as none", {}, unset, ":0", unset, false, false, unset, ":0"},
+        {"... and Qt chooses when a Wayland display is there", {}, unset, ":0", "wayland-0", false, true, unset, ":0"},
+        {"-platform on the command line is the user's choice", {"-platform", "offscreen"}, unset, unset, unset, true,
+         true, unset, ""},
+        {"--display on the command line names the X display", {"--display", ":5"}, unset, unset, unset, true, true,
+         "xcb", ":5"},
     };
     for (const Case& c : cases) {
         const ScopedVariable platform("QT_QPA_PLATFORM", c.userPlatform);
         const ScopedVariable display("DISPLAY", c.display);
-        ChooseDisplayPlatform();
+        const ScopedVariable wayland("WAYLAND_DISPLAY", c.waylandDisplay);
+        std::vector<char*> argv{const_cast<char*>("ravo")};
+        for (const std::string& argument : c.arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        xAnswers = c.xServerAnswers;
+        xAsked.clear();
+        EXPECT_EQ(ChooseDisplayPlatform(static_cast<int>(argv.size() - 1), argv.data(), FakeXServerAnswers), c.started)
+            << c.name;
         const char* after = std::getenv("QT_QPA_PLATFORM");
         EXPECT_EQ(after ? std::optional<std::string>(after) : std::nullopt, c.after) << c.name;
+        EXPECT_EQ(xAsked, c.xAsked) << c.name;
     }
 }
 
