@@ -57,6 +57,10 @@ constexpr int kToolButtonLefts[] = {8, 48, 88, 136};
 constexpr int kLabelLeft = 5;
 constexpr int kLabelWidth = 57;
 constexpr int kLabelHeight = 16;
+// The column ends where the fields begin, so a caption set flush to its
+// right edge would put its colon on the field's border; the text stops this
+// far short of it.
+constexpr int kCaptionGap = 4;
 constexpr int kFieldLeft = 62;
 constexpr int kFieldDesignWidth = 320;
 constexpr int kFieldHeight = 22;
@@ -228,6 +232,7 @@ void TForm1::createStringFields()
             auto* label = new QLabel(captions[side], GroupBox3);
             label->setObjectName(QStringLiteral("Label%1").arg(index + 1));
             label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+            label->setContentsMargins(0, 0, kCaptionGap, 0);
             label->setGeometry(kLabelLeft, labelTops[side], kLabelWidth, kLabelHeight);
             QLineEdit*& field = Edits[static_cast<std::size_t>(index)];
             field = new QLineEdit(GroupBox3);

@@ -5,6 +5,7 @@
 #include <QIcon>
 
 #include "app/dialogs/application.h"
+#include "app/font_stand_ins.h"
 #include "app/toolkit_translations.h"
 
 namespace ravo {
@@ -13,6 +14,7 @@ void SetUpApplication(QApplication& application)
 {
     SetApplicationTitle(QStringLiteral("RAVO"));
     InstallToolkitTranslations(application);
+    UseFontStandIns();
     QIcon icon;
     for (const char* picture :
          {":/ravo_16.png", ":/ravo_32.png", ":/ravo_48.png", ":/ravo_64.png", ":/ravo_128.png", ":/ravo_256.png"})

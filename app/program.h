@@ -13,8 +13,9 @@ class QApplication;
 
 namespace ravo {
 
-// The application's title "RAVO", Qt's Czech texts, the window icon, and the
-// rule that only closing the main window ends the program.
+// The application's title "RAVO", Qt's Czech texts, the fonts' stand-ins,
+// the window icon, and the rule that only closing the main window ends the
+// program.
 void SetUpApplication(QApplication& application);
 
 // The three windows; only the main window is ever shown at start.
