@@ -564,11 +564,17 @@ def box(title, what, rule, picture):
     return window
 
 
-def minimised_box_comes_back(window, box_window, what):
-    """Under a window manager a box can be minimised alone; a click on the
-    greyed main window brings it back, restored and active, where it stood."""
+def box_never_lost(window, box_window, what):
+    """Under a window manager the greyed main window can be activated over a
+    box, and a box can be minimised alone: the activation brings the box
+    back to the front, and a click on the greyed main window brings a
+    minimised box back, restored and active, where it stood."""
     if not Round.managed:
         return
+    xdotool("windowactivate", window)
+    wait_for(f"the {what} to come to the front after the greyed main window was activated",
+             lambda: active_window() == int(box_window) and stacking()[-1:] == [int(box_window)],
+             explain=lambda: f"active {active_window()}, stacking {stacking()}")
     # Its own area: openbox need not announce the frame again at once.
     before = client_rectangle(box_window)
     xdotool("windowminimize", box_window)
@@ -589,7 +595,7 @@ def empty_list_notice(window):
     focus(window)
     keys("alt+z")
     notice = box(NOTICE_TITLE, "notice after Alt+Z on an empty list", centred, "notice")
-    minimised_box_comes_back(window, notice, "notice")
+    box_never_lost(window, notice, "notice")
     keys("Return")
     wait_until_gone(NOTICE_TITLE, "the notice to close on Enter")
 
@@ -599,7 +605,7 @@ def add_files(window):
     settled_capture(window)
     click(window, *add_tool_centre(window))
     dialog = box(OPEN_TITLE, "open-file dialog after the add tool button", a_third_down, "open-file")
-    minimised_box_comes_back(window, dialog, "open-file dialog")
+    box_never_lost(window, dialog, "open-file dialog")
     names = " ".join(f'"{name}"' for name in TYPED)
     type_text(names)
     keys("Return")
