@@ -130,7 +130,7 @@ private:
         const QDir folder = directory();
         QStringList files;
         for (const QString& name : TypedNames(field ? field->text() : QString()))
-            files << (IsAbsoluteName(name) ? name : folder.absoluteFilePath(name));
+            files << folder.absoluteFilePath(name); // an absolute name stays as it is
         return files;
     }
 
