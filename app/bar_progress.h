@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "engine/replacement_pass.h"
+#include "run/replacement_pass.h"
 
 namespace ravo {
 

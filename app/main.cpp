@@ -4,7 +4,7 @@
 // program, even with the help window still open.
 #include <QApplication>
 
-#include "app/dialogs/application.h"
+#include "dialogs/application.h"
 #include "app/program.h"
 #include "app/start_environment.h"
 

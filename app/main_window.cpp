@@ -22,9 +22,9 @@
 #include <stdexcept>
 
 #include "app/bar_progress.h"
-#include "app/dialogs/application.h"
-#include "app/dialogs/open_dialog.h"
-#include "app/dialogs/placement.h"
+#include "dialogs/application_state.h"
+#include "dialogs/open_dialog.h"
+#include "dialogs/placement.h"
 #include "app/memo_log.h"
 #include "app/paint_throttle.h"
 #include "app/run_progress_bar.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "backup/run_host.h"
+#include "run/run_host.h"
 
 class QAction;
 class QGroupBox;

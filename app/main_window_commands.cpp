@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "app/dialogs/guard.h"
-#include "app/dialogs/message_form.h"
-#include "app/dialogs/open_dialog.h"
+#include "dialogs/guard.h"
+#include "dialogs/message_form.h"
+#include "dialogs/open_dialog.h"
 
 namespace ravo {
 namespace {

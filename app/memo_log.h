@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "engine/replacement_pass.h"
+#include "run/replacement_pass.h"
 
 class QPlainTextEdit;
 

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "app/dialogs/application.h"
+#include "dialogs/application_state.h"
 #include "app/font_stand_ins.h"
 #include "app/toolkit_translations.h"
 

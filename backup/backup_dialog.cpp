@@ -16,13 +16,13 @@
 
 #include <utility>
 
-#include "app/dialogs/guard.h"
-#include "app/dialogs/placement.h"
-#include "backup/backup_step.h"
+#include "dialogs/guard.h"
+#include "dialogs/placement.h"
+#include "run/backup_step.h"
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
-#include "backup/run_host.h"
-#include "engine/replacement_pass.h"
+#include "run/run_host.h"
+#include "run/replacement_pass.h"
 #include "resources/resources.h"
 
 namespace ravo {

@@ -12,7 +12,7 @@
 #include <array>
 #include <set>
 
-#include "app/dialogs/guard.h"
+#include "dialogs/guard.h"
 #include "backup/drive_combo_box.h"
 #include "backup/picture_row.h"
 #include "platform/current_folder.h"

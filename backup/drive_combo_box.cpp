@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/dialogs/guard.h"
+#include "dialogs/guard.h"
 #include "backup/directory_list_box.h"
 #include "backup/picture_row.h"
 

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "backup/backup_step.h"
+#include "run/backup_step.h"
 #include "engine/exception.h"
-#include "engine/replacement_pass.h"
+#include "run/replacement_pass.h"
 
 namespace {
 

@@ -30,7 +30,7 @@
 #include <string>
 #include <sys/resource.h>
 
-#include "app/dialogs/application.h"
+#include "dialogs/application.h"
 #include "app/program.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // one fixed topic.
 #include "help/help_window.h"
 
-#include "app/dialogs/guard.h"
-#include "app/dialogs/placement.h"
+#include "dialogs/guard.h"
+#include "dialogs/placement.h"
 
 #include <QAction>
 #include <QEvent>

@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dialogs/open_dialog.h"
+#include "dialogs/open_dialog.h"
 #include "app/main_window.h"
 #include "tests/support/files.h"
 #include "tests/support/modal_boxes.h"

@@ -15,7 +15,7 @@
 #include <QToolTip>
 #include <QTranslator>
 
-#include "app/dialogs/message_form.h"
+#include "dialogs/message_form.h"
 #include "app/paint_throttle.h"
 #include "app/run_progress_bar.h"
 #include "app/toolkit_translations.h"

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dialogs/message_form.h"
+#include "dialogs/message_form.h"
 #include "app/program.h"
 
 namespace ravo::testing {

@@ -15,7 +15,7 @@
 #include "backup/backup_dialog.h"
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
-#include "backup/run_host.h"
+#include "run/run_host.h"
 #include "tests/support/modal_boxes.h"
 #include "tests/support/temporary_tree.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/replacement_pass.h"
+#include "run/replacement_pass.h"
 
 namespace ravo::testing {
 

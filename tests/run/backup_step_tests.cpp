@@ -1,0 +1,185 @@
+// The backup step: file names, destinations and the log of the copies.
+#include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "run/backup_step.h"
+#include "tests/support/files.h"
+#include "tests/support/recording_log.h"
+
+namespace ravo {
+namespace {
+
+using testing::ReadBytes;
+using testing::RecordingLog;
+using testing::TempFolder;
+using testing::WriteBytes;
+using Lines = std::vector<std::string>;
+
+struct NameRow {
+    std::string path;
+    std::string name;
+};
+
+void PrintTo(const NameRow& row, std::ostream* out) { *out << ::testing::PrintToString(row.path); }
+
+class FileNameTest : public ::testing::TestWithParam<NameRow> {};
+
+TEST_P(FileNameTest, NameIsWhatFollowsTheLastSeparator)
+{
+    EXPECT_EQ(ExtrahujNazevSouboru(GetParam().path), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FileNameTest,
+                         ::testing::Values(NameRow{"/web/index.htm", "index.htm"}, NameRow{"index.htm", "index.htm"},
+                                           NameRow{"/web/sub/", ""}, NameRow{"/", ""}, NameRow{"", ""},
+                                           NameRow{"/a.b/c", "c"}, NameRow{"C:\\web\\a.htm", "C:\\web\\a.htm"},
+                                           NameRow{"/x/\xc5\xa1kola.txt", "\xc5\xa1kola.txt"}));
+
+struct DestinationRow {
+    std::string folder;
+    std::string path;
+    std::string destination;
+};
+
+void PrintTo(const DestinationRow& row, std::ostream* out) { *out << row.folder << " + " << row.path; }
+
+class DestinationTest : public ::testing::TestWithParam<DestinationRow> {};
+
+TEST_P(DestinationTest, FolderSeparatorAndName)
+{
+    EXPECT_EQ(BackupDestination(GetParam().folder, GetParam().path), GetParam().destination);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DestinationTest,
+                         ::testing::Values(DestinationRow{"/zaloha", "/web/a.htm", "/zaloha/a.htm"},
+                                           DestinationRow{"/", "/web/a.htm", "//a.htm"},
+                                           DestinationRow{"/zaloha", "a.htm", "/zaloha/a.htm"}));
+
+TEST(BackupListedFilesTest, LogsFolderThenEachCopyMadeOrFailed)
+{
+    TempFolder folder;
+    std::filesystem::create_directories(folder / "web/sub");
+    std::filesystem::create_directory(folder / "zaloha");
+    const std::string a = folder / "web/a.htm";
+    const std::string b = folder / "web/b.htm";
+    const std::string sameName = folder / "web/sub/a.htm";
+    const std::string missing = folder / "web/missing.htm";
+    WriteBytes(a, "first a");
+    WriteBytes(b, "b");
+    WriteBytes(sameName, "second a");
+    const std::string backup = folder / "zaloha";
+    RecordingLog log;
+    BackupListedFiles(backup, {a, b, sameName, missing}, log);
+    EXPECT_EQ(log.lines, (Lines{backup, "Zálohuji soubor " + a + " DO " + backup + "/a.htm",
+                                "Zálohuji soubor " + b + " DO " + backup + "/b.htm",
+                                "Nelze zálohovat soubor " + sameName + " DO " + backup + "/a.htm",
+                                "Nelze zálohovat soubor " + missing + " DO " + backup + "/missing.htm"}));
+    EXPECT_EQ(ReadBytes(backup + "/a.htm"), "first a");
+    EXPECT_EQ(ReadBytes(backup + "/b.htm"), "b");
+    EXPECT_FALSE(testing::Exists(backup + "/missing.htm"));
+}
+
+TEST(BackupListedFilesTest, SecondRunKeepsTheFirstCopies)
+{
+    TempFolder folder;
+    const std::string a = folder / "a.txt";
+    std::filesystem::create_directory(folder / "zaloha");
+    WriteBytes(a, "before");
+    RecordingLog log;
+    BackupListedFiles(folder / "zaloha", {a}, log);
+    WriteBytes(a, "changed");
+    BackupListedFiles(folder / "zaloha", {a}, log);
+    EXPECT_EQ(log.lines.back(), "Nelze zálohovat soubor " + a + " DO " + (folder / "zaloha/a.txt"));
+    EXPECT_EQ(ReadBytes(folder / "zaloha/a.txt"), "before");
+}
+
+TEST(BackupListedFilesTest, FolderOfTheListedFilesCopiesNothing)
+{
+    TempFolder folder;
+    const std::string a = folder / "a.txt";
+    WriteBytes(a, "content");
+    RecordingLog log;
+    BackupListedFiles(folder.Path(), {a}, log);
+    EXPECT_EQ(log.lines, (Lines{folder.Path(), "Nelze zálohovat soubor " + a + " DO " + a}));
+    EXPECT_EQ(ReadBytes(a), "content");
+}
+
+// Only regular files are copied: a FIFO or a device in the list is a failed
+// copy, at once, and the files after it are still copied.
+TEST(BackupListedFilesTest, FifoOrDeviceIsAFailedCopyThatNeverWaits)
+{
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "zaloha");
+    const std::string fifo = folder / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    const std::string a = folder / "a.txt";
+    WriteBytes(a, "a");
+    const std::string backup = folder / "zaloha";
+    RecordingLog log;
+    ::alarm(10); // a copy that waits ends the test binary
+    BackupListedFiles(backup, {fifo, "/dev/zero", a}, log);
+    ::alarm(0);
+    EXPECT_EQ(log.lines, (Lines{backup, "Nelze zálohovat soubor " + fifo + " DO " + backup + "/fifo",
+                                "Nelze zálohovat soubor /dev/zero DO " + backup + "/zero",
+                                "Zálohuji soubor " + a + " DO " + backup + "/a.txt"}));
+    EXPECT_FALSE(testing::Exists(backup + "/fifo"));
+    EXPECT_FALSE(testing::Exists(backup + "/zero"));
+}
+
+struct RunRow {
+    const char* name;
+    std::optional<std::string> folder; // relative to the scratch folder
+    bool copied;
+};
+
+void PrintTo(const RunRow& row, std::ostream* out) { *out << row.name; }
+
+class RunWithBackupTest : public ::testing::TestWithParam<RunRow> {};
+
+// The backup, or the line that says there is none, comes before the passes,
+// so a copy holds the content from before the run.
+TEST_P(RunWithBackupTest, BackupOrNoBackupLineThenThePasses)
+{
+    const RunRow& row = GetParam();
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "zaloha");
+    const std::string a = folder / "a.txt";
+    WriteBytes(a, "foo\n");
+    const std::optional<std::string> backup =
+        row.folder ? std::optional(folder / *row.folder) : std::optional<std::string>();
+    RecordingLog log;
+    NoProgress progress;
+    RunWithBackup({a}, backup, [](int n) { return n == 2 ? StringPair{"foo", "bar"} : StringPair{}; }, log, progress);
+    Lines expected;
+    if (backup) {
+        const std::string destination = *backup + "/a.txt";
+        expected = {*backup, (row.copied ? "Zálohuji soubor " : "Nelze zálohovat soubor ") + a + " DO " + destination};
+        EXPECT_EQ(testing::Exists(destination), row.copied);
+        if (row.copied) {
+            EXPECT_EQ(ReadBytes(destination), "foo\n");
+        }
+    } else {
+        expected = {kNoBackupLine};
+    }
+    expected.push_back("Modifikuji soubor " + a);
+    EXPECT_EQ(log.lines, expected);
+    EXPECT_EQ(ReadBytes(a), "bar\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RunWithBackupTest,
+                         ::testing::Values(RunRow{"NoBackup", std::nullopt, false},
+                                           RunRow{"BackupFolder", "zaloha", true},
+                                           RunRow{"MissingBackupFolder", "gone", false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(BackupListedFilesTest, EmptyListLogsOnlyTheFolder)
+{
+    RecordingLog log;
+    BackupListedFiles("/zaloha", {}, log);
+    EXPECT_EQ(log.lines, Lines{"/zaloha"});
+}
+
+} // namespace
+} // namespace ravo
