@@ -62,9 +62,6 @@ public:
     ProgressIndicator& Progress() override;
     void ReturnFromDialog() override;
 
-    void FormResize();
-    void FormActivate();
-
 signals:
     // The window was closed: the program ends.
     void Closed();
@@ -77,6 +74,8 @@ protected:
 
 private:
     void FormCreate();
+    void FormResize();
+    void FormActivate();
     void createControls();
     void createToolStrip(QWidget& strip);
     void createStringFields();
