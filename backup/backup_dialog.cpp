@@ -21,6 +21,7 @@
 #include "run/backup_step.h"
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
+#include "backup/folder_chooser.h"
 #include "run/run_host.h"
 #include "run/replacement_pass.h"
 #include "resources/resources.h"
@@ -86,7 +87,7 @@ void TForm2::createControls()
     DriveComboBox1 = new TDriveComboBox(this);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
     DriveComboBox1->setGeometry(kDriveGeometry);
-    DriveComboBox1->SetDirList(DirectoryListBox1);
+    ConnectChooser(*DriveComboBox1, *DirectoryListBox1);
 
     Label1 = new QLabel(QStringLiteral("&Disk:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
