@@ -128,7 +128,7 @@ TEST_F(HelpWindow, TopicsKeepTheirEmptyLinesAndExactWording)
         {TForm3::ControlsTopic(), 7, QStringLiteral("Soubor zobrazíte dvojitým poklepáním myši na jeho název. Spustí se Notepad.exe s označeným souborem")},
         {TForm3::ControlsTopic(), 8, QString()},
         {TForm3::ControlsTopic(), 17, QStringLiteral("Přejdete k dialogu provedení změn, ve kterém si můžete zvolit zálohování souborů před změnou do určitého adresáře. A spouští samotný proces náhrady.")},
-        {TForm3::AboutTopic(), 0, QStringLiteral("RAVO verze 1.9.0:")},
+        {TForm3::AboutTopic(), 0, QStringLiteral("RAVO verze " RAVO_VERSION ":")},
         {TForm3::AboutTopic(), 3, QStringLiteral("---------")},
         {TForm3::AboutTopic(), 10, QStringLiteral(" autoři programu RAVO")},
     };
