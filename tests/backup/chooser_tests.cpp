@@ -271,6 +271,16 @@ protected:
         selector_.Fill();
     }
 
+    // Selects a volume in the selector or, with none given, enters a folder
+    // in the list.
+    void Move(const std::string& select, const std::string& enter)
+    {
+        if (!select.empty())
+            selector_.SelectDrive(select);
+        else
+            list_->EnterFolder(enter);
+    }
+
     std::string first_;
     std::string second_;
     std::unique_ptr<TDirectoryListBox> list_;
@@ -305,10 +315,7 @@ TEST_F(Volumes, EachVolumeReturnsToTheFolderItLastShowed)
         {second_, "", second_ + "/deep"},
     };
     for (const Step& step : steps) {
-        if (!step.select.empty())
-            selector_.SelectDrive(step.select);
-        else
-            list_->EnterFolder(step.enter);
+        Move(step.select, step.enter);
         EXPECT_EQ(list_->FolderPath(), step.expected) << step.select << step.enter;
         EXPECT_EQ(CurrentFolder(), step.expected);
     }
@@ -367,10 +374,7 @@ TEST_F(Volumes, EachMoveTravelsOneWay)
     for (const Step& step : steps) {
         chosen.clear();
         shown.clear();
-        if (!step.select.empty())
-            selector_.SelectDrive(step.select);
-        else
-            list_->EnterFolder(step.enter);
+        Move(step.select, step.enter);
         EXPECT_EQ(chosen.count(), step.chosen) << step.select << step.enter;
         EXPECT_EQ(shown.count(), step.shown) << step.select << step.enter;
     }
