@@ -16,6 +16,7 @@
 
 #include "engine/in_out_error.h"
 #include "run/backup_step.h"
+#include "run/run.h"
 #include "run/replacement_pass.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_log.h"
@@ -265,7 +266,7 @@ TEST_F(CommitOrderTest, AFileThatCannotBeFlushedEndsTheRunAfterTheFilesBeforeIt)
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.IoCode(), 1117);
     }
-    EXPECT_EQ(log_.lines, (Lines{"Modifikuji soubor " + paths[0], "Modifikuji soubor " + paths[1]}));
+    EXPECT_EQ(log_.lines, (Lines{ModifiedLine(paths[0]), ModifiedLine(paths[1])}));
     EXPECT_EQ(ReadBytes(paths[1]), "bar\r\n");
     EXPECT_EQ(ReadBytes(paths[2]), "foo\n");
     EXPECT_EQ(ReadBytes(paths[3]), "foo\n");
@@ -279,7 +280,7 @@ TEST_F(CommitOrderTest, BackupsAreFlushedBeforeTheFirstPass)
     const Lines paths = Files(2);
     std::filesystem::create_directory(folder_ / "zaloha");
     recording = true;
-    RunWithBackup(paths, folder_ / "zaloha", [](int n) { return n == 1 ? StringPair{"foo", "bar"} : StringPair{}; },
+    RunReplacements(paths, folder_ / "zaloha", [](int n) { return n == 1 ? StringPair{"foo", "bar"} : StringPair{}; },
                   log_, progress_);
     recording = false;
     const Lines expected = {"log zaloha",    "syncfs",       "place f0.txt",  "log f0.txt",
@@ -307,7 +308,7 @@ TEST_F(CommitOrderTest, TheFileOpenedIsTheFileRewritten)
                  }};
     const std::string listed = folder_ / "lnk/notes.txt";
     ReplaceInListedFiles({listed}, "foo", "bar", log_, progress_);
-    EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + listed});
+    EXPECT_EQ(log_.lines, Lines{ModifiedLine(listed)});
     EXPECT_EQ(ReadBytes(folder_ / "A/notes.txt"), "bar\r\n");
     EXPECT_EQ(ReadBytes(folder_ / "B/notes.txt"), "foo theirs\n");
     EXPECT_FALSE(testing::Exists(folder_ / "B/notes.txt.TMP"));
@@ -378,11 +379,11 @@ TEST_P(InjectedFailureTest, FilesBeforeAreDoneTheFailingOneIsKept)
     EXPECT_EQ(ReadBytes(b), row.content);
     EXPECT_TRUE(testing::Exists(b + ".TMP"));
     if (row.code != 0) {
-        EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + a});
+        EXPECT_EQ(log_.lines, Lines{ModifiedLine(a)});
         EXPECT_EQ(ReadBytes(c), "foo\n");
     } else {
         EXPECT_EQ(log_.lines,
-                  (Lines{"Modifikuji soubor " + a, "Nelze modifikovat soubor " + b, "Modifikuji soubor " + c}));
+                  (Lines{ModifiedLine(a), NotModifiedLine(b), ModifiedLine(c)}));
         EXPECT_EQ(ReadBytes(c), "bar\r\n");
     }
     EXPECT_EQ(PendingIoResult, 0);
