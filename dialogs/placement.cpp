@@ -49,11 +49,6 @@ QPoint CentredAtAThirdOfTheFreeHeight(const QRect& monitor, const QSize& outer)
                   monitor.top() + (monitor.height() - outer.height()) / 3);
 }
 
-QSize OuterSize(QWidget& window)
-{
-    return window.size().grownBy(FrameOf(window));
-}
-
 // The client rectangle is set, not the frame position: how Qt and the window
 // manager read a frame position differs between a window not yet made and
 // one made but not yet shown, while the client position means the same in

@@ -31,11 +31,6 @@ QPoint CentredAtAThirdOfTheFreeHeight(const QRect& monitor, const QSize& outer);
 
 using PlacementRule = QPoint (*)(const QRect& monitor, const QSize& outer);
 
-// The window's size with the frame round it: the frame the window manager
-// draws or, before the window is first shown, the one it says it will draw;
-// no frame where no window manager runs.
-QSize OuterSize(QWidget& window);
-
 // Moves the window, without resizing it, so that its outer top-left corner
 // lands where the rule puts a window of its outer size on the monitor. Works
 // before the window is shown, so it appears in its place from the first
