@@ -13,6 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/current_folder.h"
+#include "platform/path.h"
+
 namespace ravo::platform {
 
 namespace {
@@ -23,22 +26,12 @@ thread_local std::uint32_t lastError = 0;
 // hundred calls.
 constexpr std::size_t kBlockSize = 64 * 1024;
 
-bool FolderExists(const std::string& folder)
-{
-    struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 std::uint32_t CodeForMissingEntry(const char* path)
 {
-    if (path == nullptr)
+    const std::string_view folder = path == nullptr ? std::string_view() : FolderPart(path);
+    if (folder.empty())
         return kErrorFileNotFound;
-    std::string folder(path);
-    const auto slash = folder.find_last_of('/');
-    if (slash == std::string::npos)
-        return kErrorFileNotFound;
-    folder.resize(slash == 0 ? 1 : slash);
-    return FolderExists(folder) ? kErrorFileNotFound : kErrorPathNotFound;
+    return FolderExists(std::string(folder)) ? kErrorFileNotFound : kErrorPathNotFound;
 }
 
 std::uint32_t Fail(int errnum, const char* path = nullptr)
@@ -164,11 +157,11 @@ constexpr int kMaxLinksFollowed = 40;
 // its folder itself.
 std::pair<std::string, std::string> SplitPath(std::string_view path)
 {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string_view::npos)
+    const std::string_view folder = FolderPart(path);
+    if (folder.empty())
         return {".", std::string(path)};
-    std::string name(path.substr(slash + 1));
-    return {slash == 0 ? "/" : std::string(path.substr(0, slash)), name.empty() ? "." : name};
+    const std::string_view name = FileName(path);
+    return {std::string(folder), name.empty() ? "." : std::string(name)};
 }
 
 // Opens a folder relative to `at`; a missing one is a missing path.
