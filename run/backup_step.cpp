@@ -1,7 +1,6 @@
 // The backup step of a run.
 #include "run/backup_step.h"
 
-#include "platform/commit_batch.h"
 #include "platform/file_copy.h"
 #include "platform/path.h"
 

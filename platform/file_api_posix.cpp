@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "platform/current_folder.h"
+#include "platform/file_api_posix.h"
 #include "platform/path.h"
 
 namespace ravo::platform {
@@ -34,12 +35,6 @@ std::uint32_t CodeForMissingEntry(const char* path)
     return FolderExists(std::string(folder)) ? kErrorFileNotFound : kErrorPathNotFound;
 }
 
-std::uint32_t Fail(int errnum, const char* path = nullptr)
-{
-    lastError = Win32CodeFromErrno(errnum, path);
-    return lastError;
-}
-
 ssize_t ReadRetrying(int fd, void* buffer, std::size_t size)
 {
     ssize_t n;
@@ -58,8 +53,7 @@ bool WriteAll(int fd, const char* data, std::size_t size)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            Fail(errno);
-            return false;
+            return FailWith(errno);
         }
         data += n;
         size -= static_cast<std::size_t>(n);
@@ -106,6 +100,12 @@ struct OpenFile {
 std::uint32_t GetLastError() { return lastError; }
 
 void SetLastError(std::uint32_t code) { lastError = code; }
+
+bool FailWith(int errnum)
+{
+    lastError = Win32CodeFromErrno(errnum);
+    return false;
+}
 
 std::uint32_t Win32CodeFromErrno(int errnum, const char* path)
 {
@@ -218,10 +218,8 @@ bool FollowLinks(FilePlace& place, struct stat& entry)
         if (!S_ISLNK(entry.st_mode))
             return true;
         const std::string target = followed < kMaxLinksFollowed ? LinkTarget(place.folder->fd, place.name) : "";
-        if (target.empty()) {
-            Fail(followed < kMaxLinksFollowed ? errno : ELOOP);
-            return false;
-        }
+        if (target.empty())
+            return FailWith(followed < kMaxLinksFollowed ? errno : ELOOP);
         FilePlace next;
         if (!PlaceFor(target[0] == '/' ? nullptr : place.folder, target, next))
             return false;
@@ -240,7 +238,8 @@ int ClearName(int folder, const char* name)
     // read-only file is refused as the read-only rule says.
     if (S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
         return EACCES;
-    if (S_ISREG(st.st_mode) && IsReadOnly(st.st_mode))
+    const FileFacts facts = FactsFrom(st);
+    if (facts.IsRegular() && facts.IsReadOnly())
         return EACCES;
     if (::unlinkat(folder, name, 0) != 0 && errno != ENOENT)
         return EACCES;
@@ -268,7 +267,7 @@ int CreateFreshFile(const FilePlace& place, struct stat& st)
     }
     // The umask may have taken bits the owner needs, or left none to take.
     if (::fstat(fd, &st) != 0 || ((st.st_mode & 07777) != kOwnerOnly && ::fchmod(fd, kOwnerOnly) != 0)) {
-        Fail(errno);
+        FailWith(errno);
         ::close(fd);
         ::unlinkat(folder, name, 0);
         return -1;
@@ -281,7 +280,7 @@ int DuplicateStandardStream(FileAccess access, struct stat& st)
 {
     const int fd = ::fcntl(access == FileAccess::Read ? STDIN_FILENO : STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
     if (fd < 0 || ::fstat(fd, &st) != 0) {
-        Fail(errno);
+        FailWith(errno);
         if (fd >= 0)
             ::close(fd);
         return -1;
@@ -298,7 +297,7 @@ int OpenRegularAt(FilePlace& place, struct stat& st)
     if (!FollowLinks(place, entry))
         return -1;
     if (!S_ISREG(entry.st_mode)) {
-        Fail(EACCES);
+        FailWith(EACCES);
         return -1;
     }
     const int fd = ::openat(place.folder->fd, place.name.c_str(), kReadFlags);
@@ -310,7 +309,7 @@ int OpenRegularAt(FilePlace& place, struct stat& st)
     if (!known || !S_ISREG(st.st_mode)) {
         const int error = known ? EACCES : errno;
         ::close(fd);
-        Fail(error);
+        FailWith(error);
         return -1;
     }
     return fd;
@@ -365,9 +364,34 @@ FileHandle CreateFileIn(const FolderHandle& folder, const char* name, FileAccess
     return Open(folder, name, access);
 }
 
-FileFacts FactsFrom(const struct stat& st)
+// The facts keep what the system gives in fields of fixed width.
+static_assert(sizeof(dev_t) <= sizeof(std::uint64_t) && sizeof(ino_t) <= sizeof(std::uint64_t));
+static_assert(sizeof(uid_t) <= sizeof(std::uint32_t) && sizeof(gid_t) <= sizeof(std::uint32_t) &&
+              sizeof(mode_t) <= sizeof(std::uint32_t));
+
+FileFacts NativeFacts::From(const struct stat& st)
 {
-    return {st.st_dev, st.st_ino, st.st_uid, st.st_gid, st.st_mode, static_cast<std::uint64_t>(st.st_size)};
+    FileFacts facts;
+    facts.volume_ = st.st_dev;
+    facts.index_ = st.st_ino;
+    facts.size_ = static_cast<std::uint64_t>(st.st_size);
+    facts.owner_ = st.st_uid;
+    facts.group_ = st.st_gid;
+    facts.mode_ = st.st_mode;
+    return facts;
+}
+
+bool FileFacts::IsRegular() const { return S_ISREG(mode_); }
+
+bool FileFacts::IsReadOnly() const { return (mode_ & S_IWUSR) == 0; }
+
+bool EntryFacts(int folder, const char* name, FileFacts& facts)
+{
+    struct stat st {};
+    if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    facts = FactsFrom(st);
+    return true;
 }
 
 const FileFacts& FactsOf(FileHandle file) { return file->facts; }
@@ -386,7 +410,7 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& byte
     if (!file->block) {
         const ssize_t n = ReadRetrying(file->fd, buffer, size);
         if (n < 0) {
-            Fail(errno);
+            FailWith(errno);
             return false;
         }
         bytesRead = static_cast<std::size_t>(n);
@@ -403,7 +427,7 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& byte
         if (file->start == file->end) {
             const ssize_t n = ReadRetrying(file->fd, file->block.get(), kBlockSize);
             if (n < 0) {
-                Fail(errno);
+                FailWith(errno);
                 return bytesRead > 0;
             }
             if (n == 0) {
@@ -448,7 +472,7 @@ bool CloseHandle(FileHandle file)
     const std::unique_ptr<OpenFile> owned(file);
     bool ok = !owned->writing || owned->FlushBlock();
     if (::close(owned->fd) != 0 && ok && errno != EINTR) {
-        Fail(errno);
+        FailWith(errno);
         ok = false;
     }
     return ok;
