@@ -35,6 +35,10 @@ inline constexpr std::uint32_t kErrorIoDevice = 1117;
 std::uint32_t GetLastError();
 void SetLastError(std::uint32_t code);
 
+// The size of the longest path the system takes, its closing NUL included:
+// a longer one names no file here.
+std::size_t PathSizeLimit();
+
 // An open folder, shared by the files opened in it. Every later step on a
 // file's name (its temporary file, the checks, the rename) is taken relative
 // to the folder that held the file when it was opened, never through its path

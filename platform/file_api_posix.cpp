@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -106,6 +107,8 @@ bool FailWith(int errnum)
     lastError = Win32CodeFromErrno(errnum);
     return false;
 }
+
+std::size_t PathSizeLimit() { return PATH_MAX; }
 
 std::uint32_t Win32CodeFromErrno(int errnum, const char* path)
 {
