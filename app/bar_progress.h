@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "run/replacement_pass.h"
+#include "run/progress.h"
 
 namespace ravo {
 

@@ -65,9 +65,9 @@ constexpr int kFieldLeft = 62;
 constexpr int kFieldDesignWidth = 320;
 constexpr int kFieldHeight = 22;
 constexpr int kFieldMaxLength = 254;
-constexpr int kOriginalFieldTops[] = {40, 96, 152, 208};
-constexpr int kOriginalLabelTops[] = {48, 104, 160, 216};
-constexpr int kReplacementFieldTops[] = {64, 120, 176, 232};
+constexpr std::array<int, kPairCount> kOriginalFieldTops = {40, 96, 152, 208};
+constexpr std::array<int, kPairCount> kOriginalLabelTops = {48, 104, 160, 216};
+constexpr std::array<int, kPairCount> kReplacementFieldTops = {64, 120, 176, 232};
 
 // Run group: the run button and the progress bar.
 constexpr QRect kRunButtonGeometry(4, 10, 161, 25);
@@ -223,20 +223,22 @@ void TForm1::createToolStrip(QWidget& strip)
 void TForm1::createStringFields()
 {
     const QString fieldStyle = QStringLiteral("QLineEdit { border: 1px solid palette(shadow); background: palette(base); }");
-    for (int pair = 0; pair < 4; ++pair) {
-        const int tops[2] = {kOriginalFieldTops[pair], kReplacementFieldTops[pair]};
-        const int labelTops[2] = {kOriginalLabelTops[pair], kReplacementFieldTops[pair]};
+    for (int pair = 1; pair <= kPairCount; ++pair) {
+        const auto row = static_cast<std::size_t>(pair - 1);
+        const int tops[2] = {kOriginalFieldTops[row], kReplacementFieldTops[row]};
+        const int labelTops[2] = {kOriginalLabelTops[row], kReplacementFieldTops[row]};
         const QString captions[2] = {QStringLiteral("Originál :"), QStringLiteral("Náhrada:")};
+        const PairFields fields = FieldsOfPair(pair);
         for (int side = 0; side < 2; ++side) {
-            const int index = pair + 4 * side;
+            const int number = side == 0 ? fields.original : fields.replacement;
             auto* label = new QLabel(captions[side], GroupBox3);
-            label->setObjectName(QStringLiteral("Label%1").arg(index + 1));
+            label->setObjectName(QStringLiteral("Label%1").arg(number));
             label->setAlignment(Qt::AlignRight | Qt::AlignTop);
             label->setContentsMargins(0, 0, kCaptionGap, 0);
             label->setGeometry(kLabelLeft, labelTops[side], kLabelWidth, kLabelHeight);
-            QLineEdit*& field = Edits[static_cast<std::size_t>(index)];
+            QLineEdit*& field = Edits[static_cast<std::size_t>(number - 1)];
             field = new QLineEdit(GroupBox3);
-            field->setObjectName(QStringLiteral("Edit%1").arg(index + 1));
+            field->setObjectName(QStringLiteral("Edit%1").arg(number));
             field->setMaxLength(kFieldMaxLength);
             field->setFont(QFont(QStringLiteral("Courier New"), 10));
             field->setStyleSheet(fieldStyle);
@@ -331,9 +333,9 @@ void TForm1::setAccessibleNames()
     GroupBox3->setAccessibleName(QStringLiteral("Řetězce"));
     GroupBox5->setAccessibleName(QStringLiteral("Nahrazení"));
     GroupBox6->setAccessibleName(QStringLiteral("Operační log"));
-    for (int pair = 1; pair <= 4; ++pair) {
-        Edits[static_cast<std::size_t>(pair - 1)]->setAccessibleName(QStringLiteral("Originál %1").arg(pair));
-        Edits[static_cast<std::size_t>(pair + 3)]->setAccessibleName(QStringLiteral("Náhrada %1").arg(pair));
+    for (int pair = 1; pair <= kPairCount; ++pair) {
+        Field(FieldsOfPair(pair).original)->setAccessibleName(QStringLiteral("Originál %1").arg(pair));
+        Field(FieldsOfPair(pair).replacement)->setAccessibleName(QStringLiteral("Náhrada %1").arg(pair));
     }
 }
 
@@ -472,12 +474,17 @@ std::vector<std::string> TForm1::ListedPaths() const
     return paths;
 }
 
+QLineEdit* TForm1::Field(int number) const
+{
+    return Edits[static_cast<std::size_t>(number - 1)];
+}
+
 StringPair TForm1::PairTexts(int pair) const
 {
-    if (pair < 1 || pair > 4)
+    if (pair < 1 || pair > kPairCount)
         throw std::out_of_range("string pair " + std::to_string(pair));
-    const QLineEdit* original = Edits[static_cast<std::size_t>(pair - 1)];
-    const QLineEdit* replacement = Edits[static_cast<std::size_t>(pair + 3)];
+    const QLineEdit* original = Field(FieldsOfPair(pair).original);
+    const QLineEdit* replacement = Field(FieldsOfPair(pair).replacement);
     return {original->text().toLocal8Bit().toStdString(), replacement->text().toLocal8Bit().toStdString()};
 }
 

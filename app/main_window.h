@@ -62,9 +62,6 @@ public:
     ProgressIndicator& Progress() override;
     void ReturnFromDialog() override;
 
-    void FormResize();
-    void FormActivate();
-
 signals:
     // The window was closed: the program ends.
     void Closed();
@@ -77,6 +74,8 @@ protected:
 
 private:
     void FormCreate();
+    void FormResize();
+    void FormActivate();
     void createControls();
     void createToolStrip(QWidget& strip);
     void createStringFields();
@@ -122,7 +121,8 @@ private:
     QListWidget* ListBox1 = nullptr;
     QWidget* Panel2 = nullptr;
     QGroupBox* GroupBox3 = nullptr;
-    std::array<QLineEdit*, 8> Edits{};
+    // The string fields Edit1, Edit2 and on, numbered as FieldsOfPair gives.
+    std::array<QLineEdit*, 2 * kPairCount> Edits{};
     QGroupBox* GroupBox5 = nullptr;
     QPushButton* Button3 = nullptr;
     RunProgressBar* ProgressBar1 = nullptr;
@@ -144,6 +144,9 @@ private:
     QAction* Odstranitve1 = nullptr;
 
 private:
+    // The string field numbered `number` (from 1).
+    QLineEdit* Field(int number) const;
+
     std::array<QAction*, 7> fileCommands_{};
     int leftGroupWidth_;
     QPointer<QWidget> runDialog_;

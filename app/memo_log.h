@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "run/replacement_pass.h"
+#include "run/run_log.h"
 
 class QPlainTextEdit;
 

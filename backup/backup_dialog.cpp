@@ -16,14 +16,13 @@
 
 #include <utility>
 
-#include "dialogs/guard.h"
-#include "dialogs/placement.h"
-#include "run/backup_step.h"
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
-#include "run/run_host.h"
-#include "run/replacement_pass.h"
+#include "dialogs/guard.h"
+#include "dialogs/placement.h"
 #include "resources/resources.h"
+#include "run/run.h"
+#include "run/run_host.h"
 
 namespace ravo {
 
@@ -166,7 +165,7 @@ void TForm2::Button1Click()
     const auto runEnded = qScopeGuard([this] { host_.RunEnded(); });
     const std::optional<std::string> folder =
         CheckBox1->isChecked() ? std::optional(DirectoryListBox1->FolderPath()) : std::nullopt;
-    RunWithBackup(host_.ListedPaths(), folder, [this](int pair) { return host_.PairTexts(pair); }, host_.Log(),
+    RunReplacements(host_.ListedPaths(), folder, [this](int pair) { return host_.PairTexts(pair); }, host_.Log(),
                   host_.Progress());
 }
 

@@ -3,8 +3,8 @@
 //
 //   ravo_driver [--backup DIR] [--pair ORIGINAL REPLACEMENT]... [--] FILE...
 //
-// Up to four --pair options fill pairs 1 to 4 in order; missing pairs stay
-// empty. Arguments are taken as bytes. Every log line goes to standard output
+// Up to four --pair options, one per string pair, fill the pairs in order;
+// missing pairs stay empty. Arguments are taken as bytes. Every log line goes to standard output
 // followed by a newline; an error that would reach the error box goes, as that
 // box would show it, to standard error, and the exit status is 1.
 #include <cstdio>
@@ -14,13 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "run/backup_step.h"
 #include "engine/exception.h"
-#include "run/replacement_pass.h"
+#include "run/run.h"
 
 namespace {
 
-constexpr int kPairCount = 4;
+using ravo::kPairCount;
 constexpr int kUsageStatus = 2;
 
 class StandardOutputLog : public ravo::OperationLog {
@@ -61,7 +60,7 @@ int ParseArguments(int argc, char** argv, Options& options)
             if (i + 2 >= argc)
                 return Usage("--pair needs an original and a replacement");
             if (options.pairCount == kPairCount)
-                return Usage("at most four pairs");
+                return Usage(("at most " + std::to_string(kPairCount) + " pairs").c_str());
             options.pairs[options.pairCount++] = {argv[i + 1], argv[i + 2]};
             i += 2;
         } else if (std::strcmp(arg, "--backup") == 0) {
@@ -86,7 +85,7 @@ void Run(const Options& options)
 {
     StandardOutputLog log;
     ravo::NoProgress progress;
-    ravo::RunWithBackup(
+    ravo::RunReplacements(
         options.files, options.backupFolder, [&options](int n) { return options.pairs[n - 1]; }, log, progress);
 }
 

@@ -114,7 +114,7 @@ fresh_copy "$work/large"
 (
   cd "$work/copy"
   files=(*)
-  "$timer" "$windowed" --four-pairs "${files[@]}" >"$work/four.out" 2>"$work/timing"
+  "$timer" "$windowed" --every-pair "${files[@]}" >"$work/four.out" 2>"$work/timing"
 ) || { cat "$work/timing" >&2; exit 1; }
 read -r run_wall run_cpu <"$work/four.out"
 read -r _ peak _ < <(tail -n 1 "$work/timing")

@@ -1,16 +1,16 @@
 // ravo_windowed_run: one whole run through the program's windows, offscreen,
 // for the benchmark that sets it against the headless driver.
 //
-//   ravo_windowed_run [--four-pairs] FILE...
+//   ravo_windowed_run [--every-pair] FILE...
 //
-// Builds the program as it starts, lists the files in the file
-// list, puts "foo" and "bar" into pair 1 (with --four-pairs also bar baz,
-// baz qux and qux foo into pairs 2 to 4, so that every pass rewrites every
+// Builds the program as it starts, lists the files in the file list, puts
+// "foo" and "foo1" into pair 1 (with --every-pair also foo1 foo2, foo2 foo3
+// and so on, the last pair back to foo, so that every pass rewrites every
 // file and logs it), presses the run button and then continue without a
 // backup. Prints the seconds from pressing continue to the end of the run on
 // standard output, wall-clock and CPU (user + system). Exits with 1 when the
-// run did not reach its end: a box came up, or the log is not that of a
-// whole run.
+// run did not reach its end: a box came up, or the log is not that of a whole
+// run.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,8 +30,9 @@
 #include <string>
 #include <sys/resource.h>
 
-#include "dialogs/application.h"
 #include "app/program.h"
+#include "dialogs/application.h"
+#include "run/string_pair.h"
 
 namespace {
 
@@ -107,10 +108,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ravo::RavoApplication application(argc, argv);
-    const bool fourPairs = argc > 1 && std::strcmp(argv[1], "--four-pairs") == 0;
-    const int firstFile = fourPairs ? 2 : 1;
+    const bool everyPair = argc > 1 && std::strcmp(argv[1], "--every-pair") == 0;
+    const int firstFile = everyPair ? 2 : 1;
     if (argc <= firstFile) {
-        std::fprintf(stderr, "usage: ravo_windowed_run [--four-pairs] FILE...\n");
+        std::fprintf(stderr, "usage: ravo_windowed_run [--every-pair] FILE...\n");
         return 2;
     }
     ravo::SetUpApplication(application);
@@ -128,11 +129,16 @@ int main(int argc, char** argv)
     for (int i = firstFile; i < argc; ++i)
         paths << QFile::decodeName(argv[i]);
     Control<QListWidget>(form1, "ListBox1").addItems(paths);
-    const int pairs = fourPairs ? 4 : 1;
-    const char* const texts[] = {"foo", "bar", "baz", "qux", "foo"};
+    const int pairs = everyPair ? ravo::kPairCount : 1;
+    const auto word = [](int n) {
+        return QStringLiteral("foo") + (n % ravo::kPairCount == 0 ? QString() : QString::number(n));
+    };
+    const auto field = [&form1](int number) {
+        return &Control<QLineEdit>(form1, ("Edit" + std::to_string(number)).c_str());
+    };
     for (int n = 1; n <= pairs; ++n) {
-        Control<QLineEdit>(form1, ("Edit" + std::to_string(n)).c_str()).setText(QString::fromLatin1(texts[n - 1]));
-        Control<QLineEdit>(form1, ("Edit" + std::to_string(n + 4)).c_str()).setText(QString::fromLatin1(texts[n]));
+        field(ravo::FieldsOfPair(n).original)->setText(word(n - 1));
+        field(ravo::FieldsOfPair(n).replacement)->setText(word(n));
     }
 
     BoxCloser boxes;

@@ -174,6 +174,19 @@ int TextLineFile::PeekByte()
     }
     if (position_ == end_ && !Refill())
         return kEnd;
+    return NextByte();
+}
+
+bool TextLineFile::BufferInvariantHolds() const
+{
+    if (mode_ == Mode::Writing)
+        return end_ == 0 && position_ < kBufferSize;
+    return position_ <= end_ && end_ <= kBufferSize;
+}
+
+unsigned char TextLineFile::NextByte() const
+{
+    assert(BufferInvariantHolds() && position_ < end_);
     return buffer_[position_];
 }
 
@@ -182,7 +195,7 @@ bool TextLineFile::EndMarkAtLineStart() { return atLineStart_ && PeekByte() == k
 bool TextLineFile::AtEnd()
 {
     if (mode_ == Mode::Reading && position_ < end_)
-        return atLineStart_ && buffer_[position_] == kEndMark;
+        return atLineStart_ && NextByte() == kEndMark;
     const int b = PeekByte();
     return b == kEnd || (atLineStart_ && b == kEndMark);
 }
@@ -207,6 +220,7 @@ bool TextLineFile::TakeContent(std::string* line)
     for (;;) {
         if (position_ == end_ && !Refill())
             return false;
+        assert(BufferInvariantHolds());
         const unsigned char* run = buffer_.data() + position_;
         const std::size_t n = ContentRun(run, end_ - position_);
         if (n > 0) {
@@ -232,7 +246,7 @@ void TextLineFile::ReadLineText(std::string& line)
     if (EndMarkAtLineStart())
         return;
     while (TakeContent(&line)) {
-        if (buffer_[position_] == kLf)
+        if (NextByte() == kLf)
             return;
         ++position_; // the CR
         if (CrEndsLine(false))
@@ -248,7 +262,7 @@ void TextLineFile::SkipLineBreak()
         return;
     }
     // Right after ReadLineText the break is all that is left of the line.
-    if (position_ < end_ && buffer_[position_] == kLf) {
+    if (position_ < end_ && NextByte() == kLf) {
         ++position_;
         atLineStart_ = true;
         return;
@@ -256,7 +270,7 @@ void TextLineFile::SkipLineBreak()
     if (EndMarkAtLineStart())
         return;
     while (TakeContent(nullptr)) {
-        const bool lf = buffer_[position_] == kLf;
+        const bool lf = NextByte() == kLf;
         ++position_;
         if (lf || CrEndsLine(true)) {
             atLineStart_ = true;
@@ -284,7 +298,7 @@ void TextLineFile::WriteText(std::string_view text)
         Record(kIoNotOpenForWriting);
         return;
     }
-    assert(position_ < kBufferSize);
+    assert(BufferInvariantHolds());
     const char* bytes = text.data();
     std::size_t left = text.size();
     for (;;) {

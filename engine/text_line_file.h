@@ -65,6 +65,10 @@ private:
     bool Refill();
     std::int32_t DrainBuffer();
     std::int32_t LineFlush();
+    // The invariant written beside position_ and end_ below.
+    bool BufferInvariantHolds() const;
+    // The byte at position_, which must be one not yet handed out.
+    unsigned char NextByte() const;
     int PeekByte();
     bool TakeContent(std::string* line);
     bool CrEndsLine(bool takeLf);

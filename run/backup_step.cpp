@@ -6,13 +6,6 @@
 
 namespace ravo {
 
-namespace {
-
-const std::string kBackedUpLine = "Zálohuji soubor ";
-const std::string kNotBackedUpLine = "Nelze zálohovat soubor ";
-
-} // namespace
-
 std::string ExtrahujNazevSouboru(const std::string& path)
 {
     return std::string(platform::FileName(path));
@@ -28,20 +21,21 @@ std::string BackupDestination(const std::string& folder, const std::string& path
 // logged is on the disk before the first pass changes its file.
 void BackupListedFiles(const std::string& folder, const std::vector<std::string>& paths, OperationLog& log)
 {
-    log.AppendLine(VisibleInLog(folder));
+    log.AppendLine(BackupFolderLine(folder));
     const platform::FolderHandle into = platform::OpenFolderNamed(folder.c_str());
     platform::CommitBatch batch;
-    // What the log says of each copy of the batch, after its first word.
-    std::vector<std::string> copies;
+    // The listed path and the destination of each copy of the batch.
+    std::vector<std::pair<std::string, std::string>> copies;
     const auto commit = [&batch, &copies, &log] {
         std::size_t reported = 0;
         batch.Commit([&](std::size_t i, bool placed) {
-            log.AppendLine((placed ? kBackedUpLine : kNotBackedUpLine) + copies[i]);
+            const auto& [path, destination] = copies[i];
+            log.AppendLine(placed ? BackedUpLine(path, destination) : NotBackedUpLine(path, destination));
             reported = i + 1;
         });
         // Copies whose data could not be flushed are failed copies too.
         for (; reported < copies.size(); ++reported)
-            log.AppendLine(kNotBackedUpLine + copies[reported]);
+            log.AppendLine(NotBackedUpLine(copies[reported].first, copies[reported].second));
         copies.clear();
     };
     for (const std::string& path : paths) {
@@ -50,21 +44,11 @@ void BackupListedFiles(const std::string& folder, const std::vector<std::string>
         if (into)
             (void)platform::CopyToTemporary(path, into, ExtrahujNazevSouboru(path), entry, bytes);
         batch.Add(std::move(entry), bytes);
-        copies.push_back(VisibleInLog(path) + " DO " + VisibleInLog(BackupDestination(folder, path)));
+        copies.emplace_back(path, BackupDestination(folder, path));
         if (batch.Due())
             commit();
     }
     commit();
-}
-
-void RunWithBackup(const std::vector<std::string>& paths, const std::optional<std::string>& folder,
-                   const std::function<StringPair(int)>& pairAt, OperationLog& log, ProgressIndicator& progress)
-{
-    if (folder)
-        BackupListedFiles(*folder, paths, log);
-    else
-        log.AppendLine(kNoBackupLine);
-    RunFourPasses(paths, pairAt, log, progress);
 }
 
 } // namespace ravo

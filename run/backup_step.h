@@ -2,12 +2,10 @@
 // before the passes change it, never overwriting anything there.
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "run/replacement_pass.h"
+#include "run/run_log.h"
 
 namespace ravo {
 
@@ -20,18 +18,7 @@ std::string ExtrahujNazevSouboru(const std::string& path);
 std::string BackupDestination(const std::string& folder, const std::string& path);
 
 // Logs the folder, then copies each listed file to its destination without
-// overwriting: "Zálohuji soubor P DO D" for a copy made, "Nelze zálohovat
-// soubor P DO D" for one that failed. The run goes on either way.
+// overwriting, logging each copy made or failed. The run goes on either way.
 void BackupListedFiles(const std::string& folder, const std::vector<std::string>& paths, OperationLog& log);
-
-// The line logged instead when no backup is made.
-inline constexpr const char* kNoBackupLine = "Nezálohuji soubory.";
-
-// A whole run: the backup into `folder` when one is chosen, otherwise the
-// no-backup line, then the four passes, pairAt(n) asked for pair n just before
-// its pass. The log is expected empty at the start. File errors of the passes
-// leave as EInOutError and end the run.
-void RunWithBackup(const std::vector<std::string>& paths, const std::optional<std::string>& folder,
-                   const std::function<StringPair(int)>& pairAt, OperationLog& log, ProgressIndicator& progress);
 
 } // namespace ravo

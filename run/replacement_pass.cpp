@@ -1,7 +1,5 @@
-// The replacement pass and the run of four passes.
+// The replacement pass.
 #include "run/replacement_pass.h"
-
-#include <cstdio>
 
 #include "engine/in_out_error.h"
 #include "engine/string_primitives.h"
@@ -11,9 +9,6 @@
 namespace ravo {
 
 namespace {
-
-const std::string kModifiedLine = "Modifikuji soubor ";
-const std::string kNotModifiedLine = "Nelze modifikovat soubor ";
 
 // Replaces the first occurrence of search in the line. A line that is
 // exactly the search text becomes exactly the replacement.
@@ -146,7 +141,7 @@ void Pass::Commit()
 {
     const bool durable = batch_.Commit([this](std::size_t i, bool placed) {
         const auto& [path, index] = waiting_[i];
-        log_.AppendLine((placed ? kModifiedLine : kNotModifiedLine) + VisibleInLog(path));
+        log_.AppendLine(placed ? ModifiedLine(path) : NotModifiedLine(path));
         if (placed)
             progress_.SetPosition(static_cast<int>(index));
     });
@@ -158,30 +153,6 @@ void Pass::Commit()
 }
 
 } // namespace
-
-std::string VisibleInLog(std::string_view text)
-{
-    std::string shown;
-    shown.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            shown += c;
-            continue;
-        }
-        switch (byte) {
-        case '\n': shown += "\\n"; break;
-        case '\r': shown += "\\r"; break;
-        case '\t': shown += "\\t"; break;
-        default: {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            shown += escape;
-        }
-        }
-    }
-    return shown;
-}
 
 void ReplaceInListedFiles(const std::vector<std::string>& paths, const std::string& search,
                           const std::string& replacement, OperationLog& log, ProgressIndicator& progress)
@@ -205,16 +176,6 @@ void ReplaceInListedFiles(const std::vector<std::string>& paths, const std::stri
         throw;
     }
     pass.Commit();
-}
-
-void RunFourPasses(const std::vector<std::string>& paths, const std::function<StringPair(int)>& pairAt,
-                   OperationLog& log, ProgressIndicator& progress)
-{
-    for (int n = 1; n <= 4; ++n) {
-        const StringPair pair = pairAt(n);
-        ReplaceInListedFiles(paths, pair.search, pair.replacement, log, progress);
-    }
-    progress.SetVisible(false);
 }
 
 } // namespace ravo

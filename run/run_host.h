@@ -1,11 +1,14 @@
-// What the backup-and-run dialog needs of the main window: the listed files,
-// the four string pairs, the log and the progress bar, and a way back.
+// What the backup-and-run dialog needs of the main window, the run's host: the
+// listed files, the string pairs, the log and the progress bar, and a way
+// back.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "run/replacement_pass.h"
+#include "run/progress.h"
+#include "run/run_log.h"
+#include "run/string_pair.h"
 
 namespace ravo {
 
@@ -13,7 +16,7 @@ class RunHost {
 public:
     virtual ~RunHost() = default;
     virtual std::vector<std::string> ListedPaths() const = 0;
-    // Pair n (1 to 4) as its two fields hold it now, as bytes.
+    // Pair n (1 to kPairCount) as its two fields hold it now, as bytes.
     virtual StringPair PairTexts(int pair) const = 0;
     virtual OperationLog& Log() = 0;
     virtual void ClearLog() = 0;

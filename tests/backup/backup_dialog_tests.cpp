@@ -28,7 +28,7 @@ using Events = std::vector<std::string>;
 class FakeHost : public RunHost, OperationLog, ProgressIndicator {
 public:
     std::vector<std::string> paths;
-    std::array<StringPair, 4> pairs;
+    std::array<StringPair, kPairCount> pairs;
     Events events;
     std::vector<std::string> log;
     QWidget* mainWindow = nullptr;
@@ -322,16 +322,16 @@ TEST_F(Dialog, ContinueWithoutBackupSaysSoAndRunsTheFourPairsInTurn)
         "return",
         "clear",
         "run starts",
-        "log Nezálohuji soubory.",
+        "log " + std::string(kNoBackupLine),
         "pair 1",
         "progress shown",
-        "log Modifikuji soubor " + a,
-        "log Modifikuji soubor " + b,
+        "log " + ModifiedLine(a),
+        "log " + ModifiedLine(b),
         "pair 2",
         "pair 3",
         "progress shown",
-        "log Modifikuji soubor " + a,
-        "log Modifikuji soubor " + b,
+        "log " + ModifiedLine(a),
+        "log " + ModifiedLine(b),
         "pair 4",
         "progress hidden",
         "run ends",
@@ -361,15 +361,15 @@ TEST_F(Dialog, ContinueWithBackupCopiesIntoTheChosenFolderFirst)
         "clear",
         "run starts",
         "log " + backups,
-        "log Zálohuji soubor " + a + " DO " + backups + "/a.txt",
-        "log Zálohuji soubor " + b + " DO " + backups + "/b.txt",
-        "log Nelze zálohovat soubor " + twin + " DO " + backups + "/a.txt",
+        "log " + BackedUpLine(a, backups + "/a.txt"),
+        "log " + BackedUpLine(b, backups + "/b.txt"),
+        "log " + NotBackedUpLine(twin, backups + "/a.txt"),
         "pair 1",
         "pair 2",
         "progress shown",
-        "log Modifikuji soubor " + a,
-        "log Modifikuji soubor " + b,
-        "log Modifikuji soubor " + twin,
+        "log " + ModifiedLine(a),
+        "log " + ModifiedLine(b),
+        "log " + ModifiedLine(twin),
         "pair 3",
         "pair 4",
         "progress hidden",
@@ -402,8 +402,8 @@ TEST_F(Dialog, AnErrorEndsTheRunInTheErrorBoxWithTheProgressBarLeftShown)
     answer.Stop();
 
     EXPECT_EQ(shown, QStringLiteral("File not found."));
-    const Events expected = {"return", "clear", "run starts", "log Nezálohuji soubory.", "pair 1", "progress shown",
-                             "run ends"};
+    const Events expected = {"return", "clear", "run starts", "log " + std::string(kNoBackupLine),
+                             "pair 1", "progress shown", "run ends"};
     EXPECT_EQ(beforeTheBox, expected) << "the run's log is complete when the box comes up";
     EXPECT_EQ(host_.events, expected);
     EXPECT_EQ(ReadFile(later), "alpha\r\n");

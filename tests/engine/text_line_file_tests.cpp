@@ -487,13 +487,6 @@ public:
         ::close(ours_);
         ours_ = -1;
     }
-    // Input: the component's descriptor shares the pipe's open state with
-    // the standard input, so this makes its next read on an empty pipe fail.
-    void FailReadsWhenEmpty()
-    {
-        if (::fcntl(stream_, F_SETFL, ::fcntl(stream_, F_GETFL) | O_NONBLOCK) != 0)
-            throw std::runtime_error("cannot make the pipe non-blocking");
-    }
     // Output: what has arrived so far.
     std::string TakeAll()
     {
@@ -625,67 +618,6 @@ TEST_P(SkipAloneTest, SkipsTheWholeLine)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SkipAloneTest, ::testing::ValuesIn(kSkips),
-                         [](const auto& row) { return std::string(row.param.name); });
-
-// ---- A read that fails in the middle of the input ---------------------------
-
-struct BrokenInputRow {
-    const char* name;
-    std::string before;
-    std::string complete;
-};
-
-void PrintTo(const BrokenInputRow& row, std::ostream* out) { *out << row.name; }
-
-const BrokenInputRow kBrokenInputs[] = {
-    {"InsideALineAcrossBlocks", std::string(200, 'a') + "\r\n" + std::string(98, 'b'), std::string(200, 'a') + "\r\n"},
-    {"RightAfterACr", "first\r\n" + std::string(120, 'b') + "\r", "first\r\n"},
-    {"InsideAPiece", "x\n" + std::string(300, 'c'), "x\r\n"},
-    {"AtALineStart", std::string(126, 'a') + "\r\n", std::string(126, 'a') + "\r\n"},
-};
-
-class BrokenInputTest : public TextLineFileTest, public ::testing::WithParamInterface<BrokenInputRow> {};
-
-// Run as the replacement pass runs it: the failed read is found by the check
-// after the line is read, so nothing of the line it broke is written.
-TEST_P(BrokenInputTest, WritesNothingOfTheBrokenLine)
-{
-    const std::string target = folder_ / "out.txt";
-    StandardStreamOnPipe input(STDIN_FILENO);
-    input.Put(GetParam().before);
-    TextLineFile reader;
-    TextLineFile writer;
-    reader.BindName("");
-    reader.OpenForReading();
-    input.FailReadsWhenEmpty();
-    writer.BindName(target);
-    writer.CreateForWriting();
-    ASSERT_EQ(PendingIoResult, 0);
-    std::int32_t code = 0;
-    try {
-        std::string line;
-        for (;;) {
-            const bool atEnd = reader.AtEnd();
-            CheckIoResult();
-            if (atEnd)
-                break;
-            reader.ReadLineText(line);
-            reader.SkipLineBreak();
-            CheckIoResult();
-            writer.WriteText(line);
-            writer.WriteLineBreak();
-            CheckIoResult();
-        }
-    } catch (const EInOutError& error) {
-        code = error.IoCode();
-    }
-    writer.CloseLineFile();
-    reader.CloseLineFile();
-    EXPECT_NE(code, 0) << "the failed read is reported";
-    EXPECT_EQ(ReadBytes(target), GetParam().complete);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, BrokenInputTest, ::testing::ValuesIn(kBrokenInputs),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(TextLineFileTest, RebindingAndDestroyingLeaveNoDescriptorOpen)

@@ -8,9 +8,23 @@
 #include <QWindow>
 
 #include "app/paint_throttle.h"
+#include "run/run_log.h"
+#include "run/string_pair.h"
 
 namespace ravo::testing {
 namespace {
+
+// A line of the run's log as the log window shows it, and a path as the run
+// is given it.
+QString Shown(const std::string& line)
+{
+    return QString::fromStdString(line);
+}
+
+std::string PathBytes(const QString& path)
+{
+    return path.toStdString();
+}
 
 enum class Backup { None, IntoBackupFolder, IntoFilesFolder };
 
@@ -24,7 +38,7 @@ struct RunCase {
     std::vector<FileText> before;
     // One use of the file dialog per entry, names relative to the folder.
     std::vector<QStringList> adds;
-    std::array<QString, 8> fields;
+    std::array<QString, 2 * kPairCount> fields;
     Backup backup;
     // {F} is the files' folder as listed, {B} the backup folder.
     QStringList log;
@@ -45,8 +59,8 @@ const RunCase kRunCases[] = {
      {{"a.txt", "d e.txt"}},
      {"foo", "", "zelený", "", "bar", "unused", "žlutý", "unused too"},
      Backup::None,
-     {"Nezálohuji soubory.", "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/d e.txt",
-      "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/d e.txt"},
+     {Shown(kNoBackupLine), Shown(ModifiedLine("{F}/a.txt")), Shown(ModifiedLine("{F}/d e.txt")),
+      Shown(ModifiedLine("{F}/a.txt")), Shown(ModifiedLine("{F}/d e.txt"))},
      {{"a.txt", "bar one\r\nno match\r\nbar foo\r\n"}, {"d e.txt", "žlutý bar\r\n"}},
      {},
      true},
@@ -55,8 +69,8 @@ const RunCase kRunCases[] = {
      {{"a.txt", "b.txt"}},
      {"foo", "", "", "", "bar", "", "", ""},
      Backup::IntoBackupFolder,
-     {"{B}", "Zálohuji soubor {F}/a.txt DO {B}/a.txt", "Zálohuji soubor {F}/b.txt DO {B}/b.txt",
-      "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/b.txt"},
+     {"{B}", Shown(BackedUpLine("{F}/a.txt", "{B}/a.txt")), Shown(BackedUpLine("{F}/b.txt", "{B}/b.txt")),
+      Shown(ModifiedLine("{F}/a.txt")), Shown(ModifiedLine("{F}/b.txt"))},
      {{"a.txt", "bar\r\n"}, {"b.txt", "a bar b\r\nlast line without its end\r\n"}},
      {{"a.txt", "foo\r\n"}, {"b.txt", "a foo b\nlast line without its end"}},
      true},
@@ -65,8 +79,8 @@ const RunCase kRunCases[] = {
      {{"a.txt", "c.txt"}},
      {"foo", "", "", "", "bar", "", "", ""},
      Backup::IntoFilesFolder,
-     {"{B}", "Nelze zálohovat soubor {F}/a.txt DO {B}/a.txt", "Nelze zálohovat soubor {F}/c.txt DO {B}/c.txt",
-      "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/c.txt"},
+     {"{B}", Shown(NotBackedUpLine("{F}/a.txt", "{B}/a.txt")), Shown(NotBackedUpLine("{F}/c.txt", "{B}/c.txt")),
+      Shown(ModifiedLine("{F}/a.txt")), Shown(ModifiedLine("{F}/c.txt"))},
      {{"a.txt", "bar\r\n"}, {"c.txt", "x bar\r\n"}},
      {},
      true},
@@ -75,8 +89,8 @@ const RunCase kRunCases[] = {
      {{"x/a.txt"}, {"y/a.txt"}},
      {"foo", "", "", "", "bar", "", "", ""},
      Backup::IntoBackupFolder,
-     {"{B}", "Zálohuji soubor {F}/x/a.txt DO {B}/a.txt", "Nelze zálohovat soubor {F}/y/a.txt DO {B}/a.txt",
-      "Modifikuji soubor {F}/x/a.txt", "Modifikuji soubor {F}/y/a.txt"},
+     {"{B}", Shown(BackedUpLine("{F}/x/a.txt", "{B}/a.txt")), Shown(NotBackedUpLine("{F}/y/a.txt", "{B}/a.txt")),
+      Shown(ModifiedLine("{F}/x/a.txt")), Shown(ModifiedLine("{F}/y/a.txt"))},
      {{"x/a.txt", "bar x\r\n"}, {"y/a.txt", "bar y\r\n"}},
      {{"a.txt", "foo x\r\n"}},
      true},
@@ -85,8 +99,8 @@ const RunCase kRunCases[] = {
      {{"a.txt"}, {"a.txt"}},
      {"x", "", "", "", "xx", "", "", ""},
      Backup::IntoBackupFolder,
-     {"{B}", "Zálohuji soubor {F}/a.txt DO {B}/a.txt", "Nelze zálohovat soubor {F}/a.txt DO {B}/a.txt",
-      "Modifikuji soubor {F}/a.txt", "Modifikuji soubor {F}/a.txt"},
+     {"{B}", Shown(BackedUpLine("{F}/a.txt", "{B}/a.txt")), Shown(NotBackedUpLine("{F}/a.txt", "{B}/a.txt")),
+      Shown(ModifiedLine("{F}/a.txt")), Shown(ModifiedLine("{F}/a.txt"))},
      {{"a.txt", "xxx\r\n"}},
      {{"a.txt", "x\r\n"}},
      true},
@@ -95,7 +109,7 @@ const RunCase kRunCases[] = {
      {{"a.txt"}},
      {"", "", "", "", "bar", "bar", "bar", "bar"},
      Backup::IntoBackupFolder,
-     {"{B}", "Zálohuji soubor {F}/a.txt DO {B}/a.txt"},
+     {"{B}", Shown(BackedUpLine("{F}/a.txt", "{B}/a.txt"))},
      {{"a.txt", "foo\n"}},
      {{"a.txt", "foo\n"}},
      false},
@@ -104,7 +118,7 @@ const RunCase kRunCases[] = {
      {{"a.txt"}},
      {"", "", "", "", "", "", "", ""},
      Backup::None,
-     {"Nezálohuji soubory."},
+     {Shown(kNoBackupLine)},
      {{"a.txt", "foo\n"}},
      {},
      false},
@@ -174,8 +188,8 @@ TEST_F(WholeRun, ASecondRunIntoTheSameFolderKeepsTheFirstBackups)
 
     const QString b = BackupFolder();
     const QString f = Folder();
-    EXPECT_EQ(LogLines(), (QStringList{b, "Nelze zálohovat soubor " + f + "/a.txt DO " + b + "/a.txt",
-                                       "Modifikuji soubor " + f + "/a.txt"}));
+    EXPECT_EQ(LogLines(), (QStringList{b, Shown(NotBackedUpLine(PathBytes(f + "/a.txt"), PathBytes(b + "/a.txt"))),
+                                       Shown(ModifiedLine(PathBytes(f + "/a.txt")))}));
     EXPECT_EQ(Read(QStringLiteral("zaloha/a.txt")), "foo 1\r\n");
     EXPECT_EQ(Read(QStringLiteral("a.txt")), "baz 1\r\n");
     EXPECT_TRUE(boxes_.seen.empty());
@@ -199,7 +213,7 @@ TEST_F(WholeRun, AMissingFileEndsTheRunInTheErrorBoxAndTheWindowWorksOn)
     Press("Button1");
 
     EXPECT_EQ(boxes_.seen, (std::vector<SeenBox>{{QStringLiteral("RAVO"), QStringLiteral("File not found."), true}}));
-    EXPECT_EQ(LogLines(), (QStringList{"Nezálohuji soubory.", "Modifikuji soubor " + Folder() + "/a.txt"}));
+    EXPECT_EQ(LogLines(), (QStringList{Shown(kNoBackupLine), Shown(ModifiedLine(PathBytes(Folder() + "/a.txt")))}));
     EXPECT_EQ(Read(QStringLiteral("a.txt")), "bar foo\r\n") << "the second pair never ran";
     EXPECT_EQ(Read(QStringLiteral("c.txt")), "foo c\n");
     EXPECT_EQ(FilesBelow(QStringLiteral(".")), (QStringList{"a.txt", "c.txt", "d e.txt"}));
@@ -215,10 +229,10 @@ TEST_F(WholeRun, AMissingFileEndsTheRunInTheErrorBoxAndTheWindowWorksOn)
 
     const QString f = Folder();
     EXPECT_TRUE(boxes_.seen.empty());
-    EXPECT_EQ(LogLines(), (QStringList{"Nezálohuji soubory.", "Modifikuji soubor " + f + "/a.txt",
-                                       "Modifikuji soubor " + f + "/b.txt", "Modifikuji soubor " + f + "/c.txt",
-                                       "Modifikuji soubor " + f + "/a.txt", "Modifikuji soubor " + f + "/b.txt",
-                                       "Modifikuji soubor " + f + "/c.txt"}));
+    EXPECT_EQ(LogLines(), (QStringList{Shown(kNoBackupLine), Shown(ModifiedLine(PathBytes(f + "/a.txt"))),
+                                       Shown(ModifiedLine(PathBytes(f + "/b.txt"))), Shown(ModifiedLine(PathBytes(f + "/c.txt"))),
+                                       Shown(ModifiedLine(PathBytes(f + "/a.txt"))), Shown(ModifiedLine(PathBytes(f + "/b.txt"))),
+                                       Shown(ModifiedLine(PathBytes(f + "/c.txt")))}));
     EXPECT_EQ(Read(QStringLiteral("a.txt")), "baz bar\r\n");
     EXPECT_EQ(Read(QStringLiteral("b.txt")), "baz b\r\n");
     EXPECT_EQ(Read(QStringLiteral("c.txt")), "baz c\r\n");

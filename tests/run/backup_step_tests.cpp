@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "run/backup_step.h"
+#include "run/run.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_log.h"
 
@@ -72,10 +73,10 @@ TEST(BackupListedFilesTest, LogsFolderThenEachCopyMadeOrFailed)
     const std::string backup = folder / "zaloha";
     RecordingLog log;
     BackupListedFiles(backup, {a, b, sameName, missing}, log);
-    EXPECT_EQ(log.lines, (Lines{backup, "Zálohuji soubor " + a + " DO " + backup + "/a.htm",
-                                "Zálohuji soubor " + b + " DO " + backup + "/b.htm",
-                                "Nelze zálohovat soubor " + sameName + " DO " + backup + "/a.htm",
-                                "Nelze zálohovat soubor " + missing + " DO " + backup + "/missing.htm"}));
+    EXPECT_EQ(log.lines, (Lines{backup, BackedUpLine(a, backup + "/a.htm"),
+                                BackedUpLine(b, backup + "/b.htm"),
+                                NotBackedUpLine(sameName, backup + "/a.htm"),
+                                NotBackedUpLine(missing, backup + "/missing.htm")}));
     EXPECT_EQ(ReadBytes(backup + "/a.htm"), "first a");
     EXPECT_EQ(ReadBytes(backup + "/b.htm"), "b");
     EXPECT_FALSE(testing::Exists(backup + "/missing.htm"));
@@ -91,7 +92,7 @@ TEST(BackupListedFilesTest, SecondRunKeepsTheFirstCopies)
     BackupListedFiles(folder / "zaloha", {a}, log);
     WriteBytes(a, "changed");
     BackupListedFiles(folder / "zaloha", {a}, log);
-    EXPECT_EQ(log.lines.back(), "Nelze zálohovat soubor " + a + " DO " + (folder / "zaloha/a.txt"));
+    EXPECT_EQ(log.lines.back(), NotBackedUpLine(a, folder / "zaloha/a.txt"));
     EXPECT_EQ(ReadBytes(folder / "zaloha/a.txt"), "before");
 }
 
@@ -102,7 +103,7 @@ TEST(BackupListedFilesTest, FolderOfTheListedFilesCopiesNothing)
     WriteBytes(a, "content");
     RecordingLog log;
     BackupListedFiles(folder.Path(), {a}, log);
-    EXPECT_EQ(log.lines, (Lines{folder.Path(), "Nelze zálohovat soubor " + a + " DO " + a}));
+    EXPECT_EQ(log.lines, (Lines{folder.Path(), NotBackedUpLine(a, a)}));
     EXPECT_EQ(ReadBytes(a), "content");
 }
 
@@ -121,9 +122,9 @@ TEST(BackupListedFilesTest, FifoOrDeviceIsAFailedCopyThatNeverWaits)
     ::alarm(10); // a copy that waits ends the test binary
     BackupListedFiles(backup, {fifo, "/dev/zero", a}, log);
     ::alarm(0);
-    EXPECT_EQ(log.lines, (Lines{backup, "Nelze zálohovat soubor " + fifo + " DO " + backup + "/fifo",
-                                "Nelze zálohovat soubor /dev/zero DO " + backup + "/zero",
-                                "Zálohuji soubor " + a + " DO " + backup + "/a.txt"}));
+    EXPECT_EQ(log.lines, (Lines{backup, NotBackedUpLine(fifo, backup + "/fifo"),
+                                NotBackedUpLine("/dev/zero", backup + "/zero"),
+                                BackedUpLine(a, backup + "/a.txt")}));
     EXPECT_FALSE(testing::Exists(backup + "/fifo"));
     EXPECT_FALSE(testing::Exists(backup + "/zero"));
 }
@@ -136,11 +137,11 @@ struct RunRow {
 
 void PrintTo(const RunRow& row, std::ostream* out) { *out << row.name; }
 
-class RunWithBackupTest : public ::testing::TestWithParam<RunRow> {};
+class RunTest : public ::testing::TestWithParam<RunRow> {};
 
 // The backup, or the line that says there is none, comes before the passes,
 // so a copy holds the content from before the run.
-TEST_P(RunWithBackupTest, BackupOrNoBackupLineThenThePasses)
+TEST_P(RunTest, BackupOrNoBackupLineThenThePasses)
 {
     const RunRow& row = GetParam();
     TempFolder folder;
@@ -151,11 +152,11 @@ TEST_P(RunWithBackupTest, BackupOrNoBackupLineThenThePasses)
         row.folder ? std::optional(folder / *row.folder) : std::optional<std::string>();
     RecordingLog log;
     NoProgress progress;
-    RunWithBackup({a}, backup, [](int n) { return n == 2 ? StringPair{"foo", "bar"} : StringPair{}; }, log, progress);
+    RunReplacements({a}, backup, [](int n) { return n == 2 ? StringPair{"foo", "bar"} : StringPair{}; }, log, progress);
     Lines expected;
     if (backup) {
         const std::string destination = *backup + "/a.txt";
-        expected = {*backup, (row.copied ? "Zálohuji soubor " : "Nelze zálohovat soubor ") + a + " DO " + destination};
+        expected = {*backup, row.copied ? BackedUpLine(a, destination) : NotBackedUpLine(a, destination)};
         EXPECT_EQ(testing::Exists(destination), row.copied);
         if (row.copied) {
             EXPECT_EQ(ReadBytes(destination), "foo\n");
@@ -163,12 +164,12 @@ TEST_P(RunWithBackupTest, BackupOrNoBackupLineThenThePasses)
     } else {
         expected = {kNoBackupLine};
     }
-    expected.push_back("Modifikuji soubor " + a);
+    expected.push_back(ModifiedLine(a));
     EXPECT_EQ(log.lines, expected);
     EXPECT_EQ(ReadBytes(a), "bar\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, RunWithBackupTest,
+INSTANTIATE_TEST_SUITE_P(Rows, RunTest,
                          ::testing::Values(RunRow{"NoBackup", std::nullopt, false},
                                            RunRow{"BackupFolder", "zaloha", true},
                                            RunRow{"MissingBackupFolder", "gone", false}),

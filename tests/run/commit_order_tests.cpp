@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 
 #include "engine/in_out_error.h"
 #include "run/backup_step.h"
+#include "run/run.h"
 #include "run/replacement_pass.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_log.h"
@@ -265,7 +267,7 @@ TEST_F(CommitOrderTest, AFileThatCannotBeFlushedEndsTheRunAfterTheFilesBeforeIt)
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.IoCode(), 1117);
     }
-    EXPECT_EQ(log_.lines, (Lines{"Modifikuji soubor " + paths[0], "Modifikuji soubor " + paths[1]}));
+    EXPECT_EQ(log_.lines, (Lines{ModifiedLine(paths[0]), ModifiedLine(paths[1])}));
     EXPECT_EQ(ReadBytes(paths[1]), "bar\r\n");
     EXPECT_EQ(ReadBytes(paths[2]), "foo\n");
     EXPECT_EQ(ReadBytes(paths[3]), "foo\n");
@@ -279,7 +281,7 @@ TEST_F(CommitOrderTest, BackupsAreFlushedBeforeTheFirstPass)
     const Lines paths = Files(2);
     std::filesystem::create_directory(folder_ / "zaloha");
     recording = true;
-    RunWithBackup(paths, folder_ / "zaloha", [](int n) { return n == 1 ? StringPair{"foo", "bar"} : StringPair{}; },
+    RunReplacements(paths, folder_ / "zaloha", [](int n) { return n == 1 ? StringPair{"foo", "bar"} : StringPair{}; },
                   log_, progress_);
     recording = false;
     const Lines expected = {"log zaloha",    "syncfs",       "place f0.txt",  "log f0.txt",
@@ -307,7 +309,7 @@ TEST_F(CommitOrderTest, TheFileOpenedIsTheFileRewritten)
                  }};
     const std::string listed = folder_ / "lnk/notes.txt";
     ReplaceInListedFiles({listed}, "foo", "bar", log_, progress_);
-    EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + listed});
+    EXPECT_EQ(log_.lines, Lines{ModifiedLine(listed)});
     EXPECT_EQ(ReadBytes(folder_ / "A/notes.txt"), "bar\r\n");
     EXPECT_EQ(ReadBytes(folder_ / "B/notes.txt"), "foo theirs\n");
     EXPECT_FALSE(testing::Exists(folder_ / "B/notes.txt.TMP"));
@@ -325,6 +327,8 @@ struct InjectedRow {
     std::string content;
     // The code that ends the run; 0 when the run goes on past the file.
     std::int32_t code;
+    // What its temporary file holds afterwards, where the row says.
+    std::optional<std::string> temporary = std::nullopt;
 };
 
 void PrintTo(const InjectedRow& row, std::ostream* out) { *out << row.name; }
@@ -333,6 +337,14 @@ void PrintTo(const InjectedRow& row, std::ostream* out) { *out << row.name; }
 // failing read or write of the listed file at the step the row names.
 const std::string kOneBlock = std::string(65535, 'x') + "\n";
 const std::string kTwoBlocks = std::string(131071, 'x') + "\n";
+constexpr std::size_t kBlock = 65536;
+// A first block of `first`, filled up to its end with `fill`, and more of
+// `fill` after it, for a read that fails at the second block.
+std::string FirstBlock(const std::string& first, char fill, const std::string& last = "")
+{
+    std::string content = first + std::string(kBlock - first.size() - last.size(), fill) + last;
+    return content + std::string(100, fill) + "\n";
+}
 const std::string kShortLinesThenLong = [] {
     std::string content;
     for (int i = 0; i < 1000; ++i)
@@ -350,6 +362,14 @@ const InjectedRow kInjected[] = {
     {"WriteFailsAtTheClose", {}, {"b.txt.TMP", 1, ENOSPC}, {}, "foo\n", 112},
     // The take-over fails: the file is not replaced, and the run goes on.
     {"ModeCannotBeTakenOver", {}, {}, {"b.txt.TMP", 1, EIO}, "foo\n", 0},
+    // A read that fails in the middle of the input: the check after the line
+    // is read finds it, so nothing of the line it broke is written.
+    {"ReadFailsInsideALineAcrossBlocks", {"b.txt", 2, EIO}, {}, {}, FirstBlock(std::string(200, 'a') + "\r\n", 'b'),
+     1117, std::string(200, 'a') + "\r\n"},
+    {"ReadFailsInsideALongLine", {"b.txt", 2, EIO}, {}, {}, FirstBlock("x\n", 'c'), 1117, "x\r\n"},
+    {"ReadFailsRightAfterACr", {"b.txt", 2, EIO}, {}, {}, FirstBlock("first\r\n", 'b', "\r"), 1117, "first\r\n"},
+    {"ReadFailsAtALineStart", {"b.txt", 2, EIO}, {}, {}, FirstBlock("", 'a', "\r\n"), 1117,
+     std::string(kBlock - 2, 'a') + "\r\n"},
 };
 
 class InjectedFailureTest : public CommitOrderTest, public ::testing::WithParamInterface<InjectedRow> {};
@@ -377,12 +397,15 @@ TEST_P(InjectedFailureTest, FilesBeforeAreDoneTheFailingOneIsKept)
     EXPECT_EQ(ReadBytes(a), "bar\r\n");
     EXPECT_EQ(ReadBytes(b), row.content);
     EXPECT_TRUE(testing::Exists(b + ".TMP"));
+    if (row.temporary) {
+        EXPECT_EQ(ReadBytes(b + ".TMP"), *row.temporary);
+    }
     if (row.code != 0) {
-        EXPECT_EQ(log_.lines, Lines{"Modifikuji soubor " + a});
+        EXPECT_EQ(log_.lines, Lines{ModifiedLine(a)});
         EXPECT_EQ(ReadBytes(c), "foo\n");
     } else {
         EXPECT_EQ(log_.lines,
-                  (Lines{"Modifikuji soubor " + a, "Nelze modifikovat soubor " + b, "Modifikuji soubor " + c}));
+                  (Lines{ModifiedLine(a), NotModifiedLine(b), ModifiedLine(c)}));
         EXPECT_EQ(ReadBytes(c), "bar\r\n");
     }
     EXPECT_EQ(PendingIoResult, 0);

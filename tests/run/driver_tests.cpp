@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include "run/run_log.h"
 #include "tests/support/files.h"
 
 namespace ravo {
@@ -40,13 +41,22 @@ DriverResult RunDriver(const TempFolder& folder, const std::vector<std::string>&
     return result;
 }
 
+// What the driver writes for these log lines: each followed by a newline.
+std::string Output(std::initializer_list<std::string> lines)
+{
+    std::string out;
+    for (const std::string& line : lines)
+        out += line + '\n';
+    return out;
+}
+
 TEST(DriverTest, RunWithoutPairsLogsOnlyTheNoBackupLine)
 {
     TempFolder folder;
     WriteBytes(folder / "a.txt", "foo\n");
     const DriverResult r = RunDriver(folder, {folder / "a.txt"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Nezálohuji soubory.\n");
+    EXPECT_EQ(r.out, Output({kNoBackupLine}));
     EXPECT_EQ(ReadBytes(folder / "a.txt"), "foo\n");
 }
 
@@ -59,8 +69,7 @@ TEST(DriverTest, PairsRunInOrderAndEveryFileIsLogged)
     WriteBytes(b, "x\n");
     const DriverResult r = RunDriver(folder, {"--pair", "foo", "bar", "--pair", "x", "y", "--", a, b});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Nezálohuji soubory.\nModifikuji soubor " + a + "\nModifikuji soubor " + b +
-                         "\nModifikuji soubor " + a + "\nModifikuji soubor " + b + "\n");
+    EXPECT_EQ(r.out, Output({kNoBackupLine, ModifiedLine(a), ModifiedLine(b), ModifiedLine(a), ModifiedLine(b)}));
     EXPECT_EQ(ReadBytes(a), "bar y\r\n");
     EXPECT_EQ(ReadBytes(b), "y\r\n");
 }
@@ -71,7 +80,7 @@ TEST(DriverTest, ErrorGoesToStandardErrorAsTheErrorBoxShowsIt)
     WriteBytes(folder / "a.txt", "foo\n");
     const DriverResult r = RunDriver(folder, {"--pair", "foo", "bar", folder / "a.txt", folder / "gone.txt"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "Nezálohuji soubory.\nModifikuji soubor " + (folder / "a.txt") + "\n");
+    EXPECT_EQ(r.out, Output({kNoBackupLine, ModifiedLine(folder / "a.txt")}));
     EXPECT_EQ(r.err, "File not found.\n");
 }
 
@@ -83,8 +92,8 @@ TEST(DriverTest, BackupCopiesBeforeThePasses)
     WriteBytes(a, "foo\n");
     const DriverResult r = RunDriver(folder, {"--backup", folder / "zaloha", "--pair", "foo", "bar", a});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, (folder / "zaloha") + "\nZálohuji soubor " + a + " DO " + (folder / "zaloha/a.txt") +
-                         "\nModifikuji soubor " + a + "\n");
+    EXPECT_EQ(r.out, Output({BackupFolderLine(folder / "zaloha"), BackedUpLine(a, folder / "zaloha/a.txt"),
+                             ModifiedLine(a)}));
     EXPECT_EQ(ReadBytes(folder / "zaloha/a.txt"), "foo\n");
     EXPECT_EQ(ReadBytes(a), "bar\r\n");
 }

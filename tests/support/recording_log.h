@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "run/replacement_pass.h"
+#include "run/run_log.h"
 
 namespace ravo::testing {
 
