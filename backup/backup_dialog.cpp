@@ -18,6 +18,7 @@
 
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
+#include "backup/folder_chooser.h"
 #include "dialogs/guard.h"
 #include "dialogs/placement.h"
 #include "resources/resources.h"
@@ -85,7 +86,7 @@ void TForm2::createControls()
     DriveComboBox1 = new TDriveComboBox(this);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
     DriveComboBox1->setGeometry(kDriveGeometry);
-    DriveComboBox1->SetDirList(DirectoryListBox1);
+    ConnectChooser(*DriveComboBox1, *DirectoryListBox1);
 
     Label1 = new QLabel(QStringLiteral("&Disk:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));

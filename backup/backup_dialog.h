@@ -24,6 +24,15 @@ public:
     // window manager; none in tests of the dialog alone.
     explicit TForm2(RunHost& host, QWidget* owner = nullptr);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+
     // Switches between the compact layout and the one with the folder chooser.
     void CheckBox1Click();
     // Continue: backs up (or says it does not) and runs the four passes.
@@ -35,14 +44,6 @@ public:
     // Unticks the box and hides the folder chooser.
     void FormActivate();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
-
-private:
-    void createControls();
-    void connectHandlers();
     void setFolderControlsVisible(bool visible);
     void belongToOwner();
 

@@ -13,7 +13,6 @@
 #include <set>
 
 #include "dialogs/guard.h"
-#include "backup/drive_combo_box.h"
 #include "backup/picture_row.h"
 #include "platform/current_folder.h"
 #include "platform/path.h"
@@ -85,11 +84,13 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent)
     }
 }
 
-void TDirectoryListBox::SetMountPoints(std::vector<std::string> mountPoints)
+void TDirectoryListBox::SetMountPoints(const std::vector<std::string>& mountPoints)
 {
-    mountPoints_ = std::move(mountPoints);
-    if (const std::string volume = CurrentVolume(); !volume.empty())
+    mountPoints_ = mountPoints;
+    const std::string volume = CurrentVolume();
+    if (!volume.empty())
         lastFolderOnVolume_[volume] = folderPath_;
+    emit VolumeShown(volume);
 }
 
 std::string TDirectoryListBox::CurrentVolume() const { return VolumeOf(folderPath_, mountPoints_); }
@@ -207,8 +208,7 @@ void TDirectoryListBox::EnterFolder(const std::string& path)
         SetCurrentFolder(folderPath_);
     SetCurrentFolder(NonFolderExists(path) ? ParentFolder(path) : path);
     AdoptCurrentFolder();
-    if (selector_ != nullptr)
-        selector_->SelectDrive(CurrentVolume());
+    emit VolumeShown(CurrentVolume());
     Fill();
 }
 

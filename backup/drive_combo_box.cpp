@@ -7,7 +7,6 @@
 #include <array>
 
 #include "dialogs/guard.h"
-#include "backup/directory_list_box.h"
 #include "backup/picture_row.h"
 
 namespace ravo {
@@ -63,17 +62,10 @@ TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent), volumeSourc
     setEditable(false);
     setIconSize(QSize(16, 11));
     setItemDelegate(new DriveEntryDelegate(this));
-    // A user's choice, by mouse or keyboard, moves the folder list at once.
+    // A user's choice, by mouse or keyboard, is announced at once.
     connect(this, &QComboBox::activated, this, Guard([this](int entry) {
                 SelectDrive(itemData(entry, MountPointRole).toByteArray().toStdString());
             }));
-}
-
-void TDriveComboBox::SetDirList(TDirectoryListBox* list)
-{
-    dirList_ = list;
-    if (list != nullptr)
-        list->SetDriveSelector(this);
 }
 
 void TDriveComboBox::Fill()
@@ -94,10 +86,7 @@ void TDriveComboBox::Fill()
     setCurrentIndex(-1);
     driveLetter_.clear();
     filled_ = true;
-    if (dirList_ != nullptr) {
-        dirList_->SetMountPoints(std::move(mountPoints));
-        SelectDrive(dirList_->CurrentVolume());
-    }
+    emit VolumesListed(mountPoints);
 }
 
 VolumeKind TDriveComboBox::KindOf(int entry) const
@@ -107,8 +96,19 @@ VolumeKind TDriveComboBox::KindOf(int entry) const
 
 void TDriveComboBox::SelectDrive(const std::string& mountPoint)
 {
+    if (selectEntry(mountPoint))
+        emit DriveSelected(driveLetter_);
+}
+
+void TDriveComboBox::ShowDrive(const std::string& mountPoint) { selectEntry(mountPoint); }
+
+// Returns false, changing nothing, when that volume's entry is selected
+// already. A volume without an entry changes DriveLetter but leaves the
+// selection as it was.
+bool TDriveComboBox::selectEntry(const std::string& mountPoint)
+{
     if (currentIndex() >= 0 && mountPoint == driveLetter_)
-        return;
+        return false;
     driveLetter_ = mountPoint;
     if (mountPoint.empty()) {
         setCurrentIndex(-1);
@@ -117,8 +117,7 @@ void TDriveComboBox::SelectDrive(const std::string& mountPoint)
         if (entry >= 0)
             setCurrentIndex(entry);
     }
-    if (dirList_ != nullptr)
-        dirList_->ChangeDrive(driveLetter_);
+    return true;
 }
 
 void TDriveComboBox::showEvent(QShowEvent* event)

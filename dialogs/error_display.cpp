@@ -56,6 +56,16 @@ void CancelMouseCapture()
         grabber->releaseMouse();
 }
 
+// The error box: the message with the full-stop rule, the application's
+// title as caption, the stop icon and one OK button. Returns when closed.
+void ShowErrorBox(const std::exception& error)
+{
+    const QString text = QString::fromLocal8Bit(ErrorBoxText(MessageOf(error)));
+    ModalScope scope;
+    ErrorBox box(text, ScreenForBox());
+    box.exec();
+}
+
 } // namespace
 
 void ReportUnhandledError(const std::exception& error)
@@ -64,14 +74,6 @@ void ReportUnhandledError(const std::exception& error)
     if (dynamic_cast<const EAbort*>(&error))
         return;
     ShowErrorBox(error);
-}
-
-void ShowErrorBox(const std::exception& error)
-{
-    const QString text = QString::fromLocal8Bit(ErrorBoxText(MessageOf(error)));
-    ModalScope scope;
-    ErrorBox box(text, ScreenForBox());
-    box.exec();
 }
 
 } // namespace ravo

@@ -5,10 +5,9 @@
 
 namespace ravo {
 
-// Shows the error unless it is of the silent abort kind.
+// Shows the error in the error box unless it is of the silent abort kind:
+// the message with the full-stop rule, the application's title as caption,
+// the stop icon and one OK button. Returns when the box is closed.
 void ReportUnhandledError(const std::exception& error);
-// The error box: the message with the full-stop rule, the application's
-// title as caption, the stop icon and one OK button. Returns when closed.
-void ShowErrorBox(const std::exception& error);
 
 } // namespace ravo

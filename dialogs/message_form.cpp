@@ -51,20 +51,7 @@ QSize WrappedTextSize(const QFontMetrics& metrics, const QString& text, int wrap
     return metrics.boundingRect(QRect(0, 0, wrapWidth, 0), flags, text).size();
 }
 
-} // namespace
-
-int CaptionWidthOf(MsgDlgBtn button, const QFont& font)
-{
-    // Measured once per run: every later box reuses the first width.
-    static std::array<int, kMessageButtonCount> widths{};
-    const std::size_t index = IndexOf(button);
-    if (widths[index] == 0) {
-        const QString caption = QString::fromLatin1(MessageButtons()[index].caption);
-        widths[index] = QFontMetrics(font).horizontalAdvance(CaptionWithoutAccel(caption));
-    }
-    return widths[index];
-}
-
+// The icon of a kind at 32 x 32 pixels from the style; null for custom.
 QPixmap MessageIcon(MsgDlgType kind)
 {
     QStyle::StandardPixmap which;
@@ -78,6 +65,7 @@ QPixmap MessageIcon(MsgDlgType kind)
     return QApplication::style()->standardIcon(which).pixmap(kMessageIconSize, kMessageIconSize);
 }
 
+// The caption of a kind; the custom kind takes the application's title.
 QString MessageCaption(MsgDlgType kind)
 {
     switch (kind) {
@@ -88,6 +76,20 @@ QString MessageCaption(MsgDlgType kind)
     case MsgDlgType::Custom: break;
     }
     return ApplicationTitle();
+}
+
+} // namespace
+
+int CaptionWidthOf(MsgDlgBtn button, const QFont& font)
+{
+    // Measured once per run: every later box reuses the first width.
+    static std::array<int, kMessageButtonCount> widths{};
+    const std::size_t index = IndexOf(button);
+    if (widths[index] == 0) {
+        const QString caption = QString::fromLatin1(MessageButtons()[index].caption);
+        widths[index] = QFontMetrics(font).horizontalAdvance(CaptionWithoutAccel(caption));
+    }
+    return widths[index];
 }
 
 TMessageForm::TMessageForm(const QString& text, MsgDlgType kind, MsgDlgButtons buttons,

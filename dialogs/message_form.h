@@ -10,7 +10,6 @@
 
 class QFont;
 class QKeyEvent;
-class QPixmap;
 class QPushButton;
 class QScreen;
 
@@ -52,12 +51,6 @@ private:
 // Measured the first time a button is asked for; every later call returns
 // that first measurement for the rest of the run.
 int CaptionWidthOf(MsgDlgBtn button, const QFont& font);
-
-// The icon of a kind at 32 x 32 pixels from the style; null for custom.
-QPixmap MessageIcon(MsgDlgType kind);
-
-// The caption of a kind; the custom kind takes the application's title.
-QString MessageCaption(MsgDlgType kind);
 
 // Builds the form, shows it modally centred on the screen, returns its result.
 int RunMessageForm(const QString& text, MsgDlgType kind, MsgDlgButtons buttons);

@@ -54,11 +54,6 @@ public:
 
     // The filter entries as Qt name filters, "TXT soubory (*.txt)" and on.
     static QStringList NameFilters();
-    // What the file-type box shows of each entry: "TXT soubory" and on.
-    static QStringList Descriptions();
-    // The 1-based entry Qt reports as selected; 0 for none of ours.
-    static int EntryShown(const QString& selected);
-
     // The notice naming the chosen files that were left out.
     static QString UntracedNotice(const QStringList& paths);
 
@@ -66,6 +61,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the file-type box shows of each entry: "TXT soubory" and on.
+    static QStringList Descriptions();
+    // The 1-based entry Qt reports as selected; 0 for none of ours.
+    static int EntryShown(const QString& selected);
+
     void prepare(QFileDialog& dialog) const;
     // Returns the chosen paths that could not be traced to one file.
     QStringList takeAnswer(const QFileDialog& dialog, const QStringList& chosenFiles, PathTracer& tracer);

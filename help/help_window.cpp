@@ -100,7 +100,7 @@ QStringList TForm3::AboutTopic()
     // The credit names the project: its address stays valid when the people
     // who work on it change.
     return {
-        QStringLiteral("RAVO verze 1.9.0:"),
+        QStringLiteral("RAVO verze " RAVO_VERSION ":"),
         QString(),
         QStringLiteral("Prostředí:"),
         QStringLiteral("---------"),

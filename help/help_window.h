@@ -26,7 +26,13 @@ public:
     static QStringList ControlsTopic();
     static QStringList AboutTopic();
 
-    // Handlers, public so that the main window and tests can drive them.
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Handlers of the link labels, the activation and the menu.
     void Label1Click();
     void Label2Click();
     void Label3Click();
@@ -39,6 +45,13 @@ public:
     void FormActivate();
     void Zavt1Click();
 
+    void createMenu();
+    void createLinkGroup();
+    void createTextGroup();
+    QLabel* createLinkLabel(const char* name, const QString& caption, int top);
+    void showTopic(const QStringList& lines);
+    void handleLinkEvent(QLabel* label, QEvent* event);
+
     QAction* Zavt1 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -46,19 +59,6 @@ public:
     QLabel* Label3 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void createMenu();
-    void createLinkGroup();
-    void createTextGroup();
-    QLabel* createLinkLabel(const char* name, const QString& caption, int top);
-    void showTopic(const QStringList& lines);
-    void handleLinkEvent(QLabel* label, QEvent* event);
 };
 
 } // namespace ravo

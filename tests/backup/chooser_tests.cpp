@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QLocale>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <vector>
 
 #include "backup/directory_list_box.h"
 #include "backup/drive_combo_box.h"
+#include "backup/folder_chooser.h"
 #include "tests/support/temporary_tree.h"
 
 namespace ravo {
@@ -265,8 +267,18 @@ protected:
                                        {second_, VolumeKind::Floppy, QStringLiteral("second")},
                                        {root_ + "/absent", VolumeKind::CdRom, QStringLiteral("absent []")}};
         });
-        selector_.SetDirList(list_.get());
+        ConnectChooser(selector_, *list_);
         selector_.Fill();
+    }
+
+    // Selects a volume in the selector or, with none given, enters a folder
+    // in the list.
+    void Move(const std::string& select, const std::string& enter)
+    {
+        if (!select.empty())
+            selector_.SelectDrive(select);
+        else
+            list_->EnterFolder(enter);
     }
 
     std::string first_;
@@ -303,10 +315,7 @@ TEST_F(Volumes, EachVolumeReturnsToTheFolderItLastShowed)
         {second_, "", second_ + "/deep"},
     };
     for (const Step& step : steps) {
-        if (!step.select.empty())
-            selector_.SelectDrive(step.select);
-        else
-            list_->EnterFolder(step.enter);
+        Move(step.select, step.enter);
         EXPECT_EQ(list_->FolderPath(), step.expected) << step.select << step.enter;
         EXPECT_EQ(CurrentFolder(), step.expected);
     }
@@ -340,6 +349,35 @@ TEST_F(Volumes, ARefusedVolumeLeavesTheListWhereItWas)
     selector_.SelectDrive(root_ + "/absent");
     EXPECT_EQ(list_->FolderPath(), first_ + "/inner");
     EXPECT_EQ(CurrentFolder(), first_ + "/inner");
+    EXPECT_EQ(selector_.currentIndex(), 2) << "the selector keeps showing the volume chosen";
+}
+
+// A move goes from the control it starts in to the other one and stops
+// there: the list following a choice announces no volume, the selector
+// following the list announces no choice.
+TEST_F(Volumes, EachMoveTravelsOneWay)
+{
+    QSignalSpy chosen(&selector_, &TDriveComboBox::DriveSelected);
+    QSignalSpy shown(list_.get(), &TDirectoryListBox::VolumeShown);
+    struct Step {
+        std::string select;  // a volume to select, or
+        std::string enter;   // a folder to enter
+        int chosen;
+        int shown;
+    };
+    const Step steps[] = {
+        {second_, "", 1, 0},
+        {"", first_ + "/inner", 0, 1},
+        {"", second_ + "/deep", 0, 1},
+        {root_ + "/absent", "", 1, 0},
+    };
+    for (const Step& step : steps) {
+        chosen.clear();
+        shown.clear();
+        Move(step.select, step.enter);
+        EXPECT_EQ(chosen.count(), step.chosen) << step.select << step.enter;
+        EXPECT_EQ(shown.count(), step.shown) << step.select << step.enter;
+    }
 }
 
 TEST_F(Volumes, AVolumeWhoseLastFolderIsGoneReturnsToItsMountPoint)

@@ -128,7 +128,7 @@ TEST_F(HelpWindow, TopicsKeepTheirEmptyLinesAndExactWording)
         {TForm3::ControlsTopic(), 7, QStringLiteral("Soubor zobrazíte dvojitým poklepáním myši na jeho název. Spustí se Notepad.exe s označeným souborem")},
         {TForm3::ControlsTopic(), 8, QString()},
         {TForm3::ControlsTopic(), 17, QStringLiteral("Přejdete k dialogu provedení změn, ve kterém si můžete zvolit zálohování souborů před změnou do určitého adresáře. A spouští samotný proces náhrady.")},
-        {TForm3::AboutTopic(), 0, QStringLiteral("RAVO verze 1.9.0:")},
+        {TForm3::AboutTopic(), 0, QStringLiteral("RAVO verze " RAVO_VERSION ":")},
         {TForm3::AboutTopic(), 3, QStringLiteral("---------")},
         {TForm3::AboutTopic(), 10, QStringLiteral(" autoři programu RAVO")},
     };
@@ -150,7 +150,7 @@ TEST_F(HelpWindow, AboutTopicContactLinesKeepTheirPrefixes)
 
 TEST_F(HelpWindow, ClickOutsideTheLabelOrWithAnotherButtonChangesNothing)
 {
-    form->Label1Click();
+    QTest::mouseClick(label(1), Qt::LeftButton);
     const QStringList before = shownLines(memo());
     QTest::mouseClick(label(3), Qt::RightButton);
     EXPECT_EQ(shownLines(memo()), before);
@@ -202,7 +202,8 @@ TEST_F(HelpWindow, HandCursorOnlyWhileTheMouseIsOverALink)
 
 TEST_F(HelpWindow, ShowingOpensOnTheControlsTopic)
 {
-    form->Label1Click();
+    QTest::mouseClick(label(1), Qt::LeftButton);
+    ASSERT_EQ(shownLines(memo()), TForm3::UsageTopic());
     ASSERT_TRUE(activate(form.get()));
     EXPECT_EQ(shownLines(memo()), TForm3::ControlsTopic());
     // Read from the heading down, not scrolled to the end.
@@ -268,7 +269,8 @@ TEST_F(HelpWindow, CloseHidesAndShowingAgainWorks)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
         ASSERT_TRUE(activate(form.get()));
-        form->Label3Click();
+        QTest::mouseClick(label(3), Qt::LeftButton);
+        ASSERT_EQ(shownLines(memo()), TForm3::AboutTopic());
         c.close(*form);
         EXPECT_FALSE(form->isVisible());
         ASSERT_TRUE(activate(&mainWindow));
