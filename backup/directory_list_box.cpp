@@ -15,6 +15,7 @@
 #include "dialogs/guard.h"
 #include "backup/picture_row.h"
 #include "platform/current_folder.h"
+#include "platform/path.h"
 #include "platform/volumes.h"
 
 namespace ravo {
@@ -34,10 +35,8 @@ QString DisplayName(const std::string& bytes) { return QFile::decodeName(QByteAr
 
 std::string ParentFolder(const std::string& path)
 {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    const std::string_view folder = platform::FolderPart(path);
+    return folder.empty() ? std::string(".") : std::string(folder);
 }
 
 // Draws a row as its picture at the row's indent and its text beside it, the

@@ -61,16 +61,14 @@ void TextLineFile::BindName(std::string_view name, platform::FolderHandle folder
     mode_ = Mode::Closed;
     ResetBuffer();
     nameError_ = 0;
-    name_[0] = '\0';
+    name_.clear();
     folder_ = std::move(folder);
-    if (name.size() >= name_.size())
+    if (name.size() >= platform::PathSizeLimit())
         nameError_ = static_cast<std::int32_t>(platform::kErrorFilenameTooLong);
     else if (name.find('\0') != std::string_view::npos)
         nameError_ = static_cast<std::int32_t>(platform::kErrorInvalidName);
-    else {
-        std::memcpy(name_.data(), name.data(), name.size());
-        name_[name.size()] = '\0';
-    }
+    else
+        name_.assign(name);
 }
 
 void TextLineFile::OpenForReading() { Open(Mode::Reading); }
@@ -95,8 +93,8 @@ void TextLineFile::Open(Mode mode)
         return;
     }
     const auto access = mode == Mode::Reading ? platform::FileAccess::Read : platform::FileAccess::Write;
-    handle_ = folder_ ? platform::CreateFileIn(folder_, name_.data(), access)
-                      : platform::CreateFile(name_.data(), access);
+    handle_ = folder_ ? platform::CreateFileIn(folder_, name_.c_str(), access)
+                      : platform::CreateFile(name_.c_str(), access);
     if (handle_ == platform::kInvalidHandle) {
         mode_ = Mode::Closed;
         Record(LastPlatformCode());

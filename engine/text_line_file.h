@@ -6,7 +6,6 @@
 #pragma once
 
 #include <array>
-#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -90,10 +89,10 @@ private:
     bool atLineStart_ = true;
     // A character device gets every line as soon as it is complete.
     bool drainEachLine_ = false;
-    // Set by BindName for a name that cannot be opened: too long for the name
-    // field, or holding a NUL byte.
+    // Set by BindName for a name that cannot be opened: longer than any
+    // path the system takes, or holding a NUL byte. name_ is then empty.
     std::int32_t nameError_ = 0;
-    std::array<char, PATH_MAX> name_{};
+    std::string name_;
     std::array<unsigned char, kBufferSize> buffer_{};
 };
 

@@ -1,14 +1,15 @@
 // The file calls the line-oriented text files stand on: open, read, write,
 // close, file type and the error code of the last failure, with the error
-// numbers of this platform translated into the codes the program shows.
+// numbers of the system translated into the codes the program shows. Nothing
+// here names the system's own types: a file's identity and kind are opaque
+// facts with named questions, and the system's half (file_api_posix.h and
+// the *_posix.cpp files beside it) keeps descriptors and stat to itself.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <sys/types.h>
 
 namespace ravo::platform {
 
@@ -34,10 +35,9 @@ inline constexpr std::uint32_t kErrorIoDevice = 1117;
 std::uint32_t GetLastError();
 void SetLastError(std::uint32_t code);
 
-// Translates an errno value. A missing entry (ENOENT) is told apart by the
-// path: code 2 when the folder that should hold it exists, 3 when the folder
-// itself is missing. Without a path ENOENT gives 2.
-std::uint32_t Win32CodeFromErrno(int errnum, const char* path = nullptr);
+// The size of the longest path the system takes, its closing NUL included:
+// a longer one names no file here.
+std::size_t PathSizeLimit();
 
 // An open folder, shared by the files opened in it. Every later step on a
 // file's name (its temporary file, the checks, the rename) is taken relative
@@ -62,9 +62,6 @@ FolderHandle OpenFolderNamed(const char* path);
 // followed); false with the code recorded when the folder cannot be opened.
 bool PlaceOfPath(const char* path, FilePlace& place);
 
-// The descriptor of an open folder, for calls relative to it.
-int DescriptorOf(const OpenFolder& folder);
-
 // An open file. Regular files are read ahead and written behind in large
 // blocks here, so that callers may move 128 bytes at a time cheaply; the
 // bytes written behind reach the file at the latest when the handle closes,
@@ -86,11 +83,11 @@ inline constexpr int kFileTypePipe = 3;
 // relative to the folder reached, and the file is opened in the folder where
 // that ends. Anything else under the name (a folder, device, FIFO or socket)
 // fails with 5 without being opened for real, and no open ever waits.
-// Write: makes a fresh, owner-only (0600) regular file; an entry already under
-// the name is never opened or followed. A read-only regular file (owner-write
-// bit off, whoever runs the program), a folder and a device fail with 5; any
-// other regular file, symbolic link, FIFO or socket is removed by name first,
-// and one that cannot be removed fails with 5.
+// Write: makes a fresh, owner-only regular file; an entry already under the
+// name is never opened or followed. A read-only regular file (see
+// FileFacts::IsReadOnly), a folder and a device fail with 5; any other
+// regular file, symbolic link, FIFO or socket is removed by name first, and
+// one that cannot be removed fails with 5.
 // An empty name stands for the standard input (Read) or output (Write),
 // whatever they are. Gives kInvalidHandle on failure.
 FileHandle CreateFile(const char* name, FileAccess access);
@@ -98,34 +95,34 @@ FileHandle CreateFile(const char* name, FileAccess access);
 // As CreateFile, with the name taken relative to `folder`.
 FileHandle CreateFileIn(const FolderHandle& folder, const char* name, FileAccess access);
 
-// What a file was when it was opened: which file it is, who owns it, its mode
-// and its size.
-struct FileFacts {
-    dev_t device = 0;
-    ino_t inode = 0;
-    uid_t owner = 0;
-    gid_t group = 0;
-    mode_t mode = 0;
-    std::uint64_t size = 0;
+// What a file was when it was opened: which file it is, what kind, who may
+// use it and its size. Callers ask it questions; what it holds beyond them
+// (on POSIX the owner, group and mode the new file takes over) only the
+// system's half reads, through NativeFacts.
+class FileFacts {
+public:
+    bool SameFileAs(const FileFacts& other) const { return volume_ == other.volume_ && index_ == other.index_; }
+    bool IsRegular() const;
+    // The read-only attribute: the file's owner may not write it, whoever
+    // runs the program.
+    bool IsReadOnly() const;
+    std::uint64_t Size() const { return size_; }
 
-    bool SameFileAs(const FileFacts& other) const { return device == other.device && inode == other.inode; }
+private:
+    friend struct NativeFacts;
+
+    // Which file: the volume that holds it and its number there.
+    std::uint64_t volume_ = 0;
+    std::uint64_t index_ = 0;
+    std::uint64_t size_ = 0;
+    // Its kind and who may use it, in the system's own terms.
+    std::uint32_t owner_ = 0;
+    std::uint32_t group_ = 0;
+    std::uint32_t mode_ = 0;
 };
-
-FileFacts FactsFrom(const struct stat& st);
 
 const FileFacts& FactsOf(FileHandle file);
 const FilePlace& PlaceOf(FileHandle file);
-
-// The descriptor behind an open file, for calls that act on the file itself.
-int DescriptorOf(FileHandle file);
-
-// Opens a regular file for reading by the rules of CreateFile(name, Read)
-// and gives its bare descriptor, or -1 with the code recorded. `facts` gets
-// what the system says of the opened file, `place` where it lies.
-int OpenRegularForReading(const char* name, struct stat& facts, FilePlace& place);
-
-// True when the file's owner may not write it: the read-only attribute.
-inline bool IsReadOnly(mode_t mode) { return (mode & S_IWUSR) == 0; }
 
 // Reads up to size bytes; bytesRead 0 means the end of the file.
 bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& bytesRead);
@@ -133,7 +130,7 @@ bool WriteFile(FileHandle file, const void* data, std::size_t size);
 
 // Writes out whatever waits, then closes. The bytes are in the file, not yet
 // flushed to the disk: a batch of rewritten files is flushed at once (see
-// commit_batch.h). The handle is gone afterwards even when the call fails.
+// safe_replace.h). The handle is gone afterwards even when the call fails.
 bool CloseHandle(FileHandle file);
 
 // kFileTypeChar for a character device, kFileTypeUnknown when the file cannot

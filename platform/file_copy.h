@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/commit_batch.h"
+#include "platform/safe_replace.h"
 
 namespace ravo::platform {
 

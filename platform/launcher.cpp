@@ -12,6 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/path.h"
+
 namespace ravo {
 namespace {
 
@@ -32,7 +34,7 @@ std::string FindOnPath(const std::string& name, const std::string& searchPath)
             end = searchPath.size();
         const std::string folder = searchPath.substr(start, end - start);
         if (!folder.empty()) {
-            const std::string candidate = folder + "/" + name;
+            const std::string candidate = platform::JoinPath(folder, name);
             if (IsExecutableFile(candidate))
                 return candidate;
         }
@@ -121,7 +123,7 @@ std::string ResolveProgram(const std::string& program, const std::string& search
 {
     if (program.empty())
         return {};
-    if (program.find('/') != std::string::npos)
+    if (program.find(platform::kPathSeparator) != std::string::npos)
         return IsExecutableFile(program) ? program : std::string();
     std::string found = FindOnPath(program, searchPath);
     for (auto editor = FallbackEditors().begin(); found.empty() && editor != FallbackEditors().end(); ++editor)

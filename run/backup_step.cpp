@@ -1,26 +1,19 @@
 // The backup step of a run.
 #include "run/backup_step.h"
 
-#include "platform/commit_batch.h"
 #include "platform/file_copy.h"
+#include "platform/path.h"
 
 namespace ravo {
 
-namespace {
-
-constexpr char kSeparator = '/';
-
-} // namespace
-
 std::string ExtrahujNazevSouboru(const std::string& path)
 {
-    const auto slash = path.find_last_of(kSeparator);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return std::string(platform::FileName(path));
 }
 
 std::string BackupDestination(const std::string& folder, const std::string& path)
 {
-    return folder + kSeparator + ExtrahujNazevSouboru(path);
+    return platform::JoinPath(folder, ExtrahujNazevSouboru(path));
 }
 
 // The copies wait under temporary names in the folder and are flushed and put

@@ -4,14 +4,11 @@
 #include "engine/in_out_error.h"
 #include "engine/string_primitives.h"
 #include "engine/text_line_file.h"
-#include "platform/commit_batch.h"
-#include "platform/file_replace.h"
+#include "platform/safe_replace.h"
 
 namespace ravo {
 
 namespace {
-
-const std::string kTemporarySuffix = ".TMP";
 
 // Replaces the first occurrence of search in the line. A line that is
 // exactly the search text becomes exactly the replacement.
@@ -118,9 +115,8 @@ void Pass::Rewrite(std::size_t index, const std::string& path)
 {
     OpenListed(path);
     const platform::FileFacts listed = platform::FactsOf(reader_.PlatformHandle());
-    const platform::FilePlace place = platform::PlaceOf(reader_.PlatformHandle());
-    const platform::FilePlace temporary{place.folder, place.name + kTemporarySuffix};
-    if (batch_.HoldsEntryAt(temporary) || !batch_.RoomFor(listed.size))
+    const platform::FilePlace temporary = platform::TemporaryPlaceFor(reader_.PlatformHandle());
+    if (batch_.HoldsEntryAt(temporary) || !batch_.RoomFor(listed.Size()))
         Commit();
     OpenFreeingDescriptors([this, &temporary] {
         writer_.BindName(temporary.name, temporary.folder);
@@ -131,12 +127,11 @@ void Pass::Rewrite(std::size_t index, const std::string& path)
     const platform::FileFacts written = platform::FactsOf(writer_.PlatformHandle());
     writer_.CloseLineFile();
     CheckIoResult();
-    const bool replaceable = platform::TakeOverAttributes(reader_.PlatformHandle(), temporary, written);
+    platform::CommitBatch::Entry replacement =
+        platform::PrepareReplacement(reader_.PlatformHandle(), temporary, written);
     reader_.CloseLineFile();
     CheckIoResult();
-    using Placement = platform::CommitBatch::Placement;
-    batch_.Add({temporary, written, place.name, listed, replaceable ? Placement::Replace : Placement::None},
-               listed.size);
+    batch_.Add(std::move(replacement), listed.Size());
     waiting_.emplace_back(path, index);
     if (batch_.Due())
         Commit();

@@ -1,7 +1,6 @@
 // The byte rules of the line-oriented text file, its own result codes and
 // the platform failures it reports.
 #include <algorithm>
-#include <climits>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -317,9 +316,12 @@ const OpenFailureRow kOpenFailures[] = {
      },
      true, 5},
     {"ComponentTooLong", [](const TempFolder& f) { return f / std::string(300, 'n'); }, false, 206},
-    {"NameLongerThanTheField", [](const TempFolder& f) { return f / std::string(PATH_MAX, 'n'); }, true, 206},
-    {"LongestNameReachesTheSystem", [](const TempFolder& f) { return MissingFileNamed(f, PATH_MAX - 1); }, false, 2},
-    {"NameFillingTheFieldIsTooLong", [](const TempFolder& f) { return MissingFileNamed(f, PATH_MAX); }, false, 206},
+    {"NameLongerThanTheField",
+     [](const TempFolder& f) { return f / std::string(platform::PathSizeLimit(), 'n'); }, true, 206},
+    {"LongestNameReachesTheSystem",
+     [](const TempFolder& f) { return MissingFileNamed(f, platform::PathSizeLimit() - 1); }, false, 2},
+    {"NameFillingTheFieldIsTooLong",
+     [](const TempFolder& f) { return MissingFileNamed(f, platform::PathSizeLimit()); }, false, 206},
     {"HugeName", [](const TempFolder&) { return std::string(100000, '/'); }, false, 206},
     {"NameHoldingNul", [](const TempFolder& f) { return f / std::string("a\0b", 3); }, false, 123},
 };

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "platform/file_api.h"
+#include "platform/file_api_posix.h"
 #include "tests/support/files.h"
 
 namespace ravo::platform {
@@ -265,7 +266,7 @@ TEST(CreateFileTest, ReadingThroughLinksReachesTheFileAndItsPlace)
     for (const std::string name : {"real/file", "one", "two", "real/three"}) {
         const FileHandle file = CreateFile((folder / name).c_str(), FileAccess::Read);
         ASSERT_NE(file, kInvalidHandle) << name;
-        EXPECT_EQ(FactsOf(file).inode, StatusOf(folder / "real/file").st_ino) << name;
+        EXPECT_TRUE(FactsOf(file).SameFileAs(FactsFrom(StatusOf(folder / "real/file")))) << name;
         EXPECT_EQ(PlaceOf(file).name, "file") << name;
         struct stat held {};
         ASSERT_EQ(::fstat(DescriptorOf(*PlaceOf(file).folder), &held), 0);
@@ -273,6 +274,43 @@ TEST(CreateFileTest, ReadingThroughLinksReachesTheFileAndItsPlace)
         EXPECT_TRUE(CloseHandle(file));
     }
 }
+
+// ---- What an opened file was -------------------------------------------------
+
+// The questions the pass asks of a listed file: whether it may be replaced
+// and how much it adds to a batch.
+struct FactsRow {
+    const char* name;
+    mode_t bits;
+    std::size_t size;
+    bool readOnly;
+};
+
+void PrintTo(const FactsRow& row, std::ostream* out) { *out << row.name; }
+
+class FactsTest : public ::testing::TestWithParam<FactsRow> {};
+
+TEST_P(FactsTest, AnswerForTheFileOpened)
+{
+    const FactsRow& row = GetParam();
+    TempFolder folder;
+    WriteBytes(folder / "file", "");
+    // Sparse: a size past 4 GiB costs no disk.
+    std::filesystem::resize_file(folder / "file", row.size);
+    SetPermissionBits(folder / "file", row.bits);
+    const FileHandle file = CreateFile((folder / "file").c_str(), FileAccess::Read);
+    ASSERT_NE(file, kInvalidHandle);
+    EXPECT_TRUE(FactsOf(file).IsRegular());
+    EXPECT_EQ(FactsOf(file).IsReadOnly(), row.readOnly);
+    EXPECT_EQ(FactsOf(file).Size(), row.size);
+    EXPECT_TRUE(CloseHandle(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FactsTest,
+                         ::testing::Values(FactsRow{"OwnerMayWrite", 0600, 0, false},
+                                           FactsRow{"OwnerMayNotWrite", 0444, 70000, true},
+                                           FactsRow{"OnlyOthersMayWrite", 0466, 5000000000, true}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // Descriptors run out in a child process whose limit is lowered.
 void OpenUntilDescriptorsRunOut(const std::string& path)

@@ -1,5 +1,5 @@
 // Copying extended attributes between open files.
-#include "platform/file_attributes.h"
+#include "platform/file_attributes_posix.h"
 
 #include <cerrno>
 #include <string_view>

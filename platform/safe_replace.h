@@ -1,4 +1,9 @@
-// New files waiting to take their names, made durable together.
+// Putting new files in the place of old ones safely: a listed file's
+// rewritten copy is written to a temporary file beside it, takes over what
+// decides who may use the listed file, and replaces it by an atomic rename;
+// the data and the names of a whole batch of such files (and of backup
+// copies) are made durable together. Every step acts relative to the folder
+// that held the listed file when it was opened.
 #pragma once
 
 #include <chrono>
@@ -80,12 +85,47 @@ public:
     bool Commit(const Report& report);
 
 private:
+    // The system's half: how data and names reach the disk, and how one
+    // entry takes its name.
     bool FlushData() const;
+    static bool FlushOne(const Entry& entry);
+    static bool Place(const Entry& entry);
     void FlushFolders(std::size_t placed) const;
 
     std::vector<Entry> entries_;
     std::uint64_t bytes_ = 0;
     std::chrono::steady_clock::time_point started_;
 };
+
+// Where the rewrite of the open listed file is written: the name of the file
+// actually opened (a listed link's target) with ".TMP" added, in its folder.
+FilePlace TemporaryPlaceFor(FileHandle listed);
+
+// After the temporary file at `temporary` (`written` says which file it must
+// be) is finished and closed, while `listed` is still open: gives it what
+// TakeOverAttributes gives, and the entry that puts it over the listed name
+// when the batch commits. Where the listed file may not be replaced, the
+// entry puts nothing in place and the temporary file stays.
+CommitBatch::Entry PrepareReplacement(FileHandle listed, const FilePlace& temporary, const FileFacts& written);
+
+// Gives the finished temporary file at `temporary` (closed after its last
+// byte; `written` says which file it must be) what decides who may use the
+// open file `listed`: its owner and group (the group alone where the owner
+// cannot be kept, nothing more where neither can), its extended attributes
+// with the access lists and capabilities, and its mode. An access list the
+// new file inherited from its folder goes when the listed file has none, so
+// nobody gains access. All of it follows the last write, which would clear
+// capabilities and set-id bits, and goes through the open file, not its name.
+// A read-only listed file is not to be replaced: nothing is given and the
+// call fails with 5.
+bool TakeOverAttributes(FileHandle listed, const FilePlace& temporary, const FileFacts& written);
+
+// Renames the finished file at `written` over the listed name `listed` of the
+// same folder in one atomic step, so that the listed name holds the old or the
+// new content at every moment. Each name must still hold the file that was
+// read or written (a swapped name fails with 5), and a listed file that became
+// read-only is left alone (5). On failure `written` stays where it is.
+bool ReplaceFileAtomically(const FilePlace& written, const FileFacts& writtenFacts, const std::string& listed,
+                           const FileFacts& listedFacts);
 
 } // namespace ravo::platform

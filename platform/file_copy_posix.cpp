@@ -1,4 +1,4 @@
-// Copy without overwrite.
+// Copy without overwrite on POSIX.
 #include "platform/file_copy.h"
 
 #include <atomic>
@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/file_api.h"
-#include "platform/file_attributes.h"
+#include "platform/file_api_posix.h"
+#include "platform/file_attributes_posix.h"
 
 namespace ravo::platform {
 
@@ -19,19 +19,12 @@ constexpr std::size_t kCopyBlock = 128 * 1024;
 
 constexpr int kFreshFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
 
-bool Fail(int errnum)
-{
-    SetLastError(Win32CodeFromErrno(errnum));
-    return false;
-}
-
 // Removes the partial copy, unless someone has put another file under its
 // name meanwhile.
-void RemoveIfStill(int folder, const std::string& name, const struct stat& made)
+void RemoveIfStill(int folder, const std::string& name, const FileFacts& made)
 {
-    struct stat now {};
-    if (::fstatat(folder, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == made.st_dev &&
-        now.st_ino == made.st_ino)
+    FileFacts now;
+    if (EntryFacts(folder, name.c_str(), now) && now.SameFileAs(made))
         ::unlinkat(folder, name.c_str(), 0);
 }
 
@@ -121,11 +114,11 @@ bool CopyToTemporary(const std::string& source, const FolderHandle& folder, cons
     const int into = DescriptorOf(*folder);
     struct stat st {};
     if (name.empty())
-        return Fail(EISDIR);
+        return FailWith(EISDIR);
     if (::fstatat(into, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-        return Fail(EEXIST);
+        return FailWith(EEXIST);
     if (errno != ENOENT)
-        return Fail(errno);
+        return FailWith(errno);
     FilePlace from;
     Descriptor in(OpenRegularForReading(source.c_str(), st, from));
     if (in.get() < 0)
@@ -133,14 +126,14 @@ bool CopyToTemporary(const std::string& source, const FolderHandle& folder, cons
     std::string temporary;
     Descriptor out(CreateTemporaryCopy(into, temporary));
     if (out.get() < 0)
-        return Fail(errno);
+        return FailWith(errno);
     struct stat made {};
     const bool known = ::fstat(out.get(), &made) == 0;
     if (!known || !FillCopy(in.get(), st, out)) {
         const int error = errno;
         if (known)
-            RemoveIfStill(into, temporary, made);
-        return Fail(error);
+            RemoveIfStill(into, temporary, FactsFrom(made));
+        return FailWith(error);
     }
     entry = {{folder, temporary}, FactsFrom(made), name, {}, CommitBatch::Placement::NoReplace};
     bytes = static_cast<std::uint64_t>(st.st_size);

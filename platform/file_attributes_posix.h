@@ -1,6 +1,6 @@
 // Extended attributes, POSIX access lists included, carried from one open file
 // to another: whoever could use a file may use the file that takes its place,
-// and nobody else.
+// and nobody else. Only the POSIX half of platform/ uses it.
 #pragma once
 
 namespace ravo::platform {

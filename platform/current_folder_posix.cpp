@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/path.h"
+
 namespace ravo {
 
 bool SetCurrentFolder(const std::string& path)
@@ -48,7 +50,7 @@ bool IsFolderEntry(const std::string& folder, const dirent& entry)
         return true;
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
         return false;
-    return FolderExists(folder + "/" + entry.d_name);
+    return FolderExists(platform::JoinPath(folder, entry.d_name));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -12,6 +13,10 @@
 #include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/current_folder.h"
+#include "platform/file_api_posix.h"
+#include "platform/path.h"
 
 namespace ravo::platform {
 
@@ -23,28 +28,12 @@ thread_local std::uint32_t lastError = 0;
 // hundred calls.
 constexpr std::size_t kBlockSize = 64 * 1024;
 
-bool FolderExists(const std::string& folder)
-{
-    struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 std::uint32_t CodeForMissingEntry(const char* path)
 {
-    if (path == nullptr)
+    const std::string_view folder = path == nullptr ? std::string_view() : FolderPart(path);
+    if (folder.empty())
         return kErrorFileNotFound;
-    std::string folder(path);
-    const auto slash = folder.find_last_of('/');
-    if (slash == std::string::npos)
-        return kErrorFileNotFound;
-    folder.resize(slash == 0 ? 1 : slash);
-    return FolderExists(folder) ? kErrorFileNotFound : kErrorPathNotFound;
-}
-
-std::uint32_t Fail(int errnum, const char* path = nullptr)
-{
-    lastError = Win32CodeFromErrno(errnum, path);
-    return lastError;
+    return FolderExists(std::string(folder)) ? kErrorFileNotFound : kErrorPathNotFound;
 }
 
 ssize_t ReadRetrying(int fd, void* buffer, std::size_t size)
@@ -65,8 +54,7 @@ bool WriteAll(int fd, const char* data, std::size_t size)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            Fail(errno);
-            return false;
+            return FailWith(errno);
         }
         data += n;
         size -= static_cast<std::size_t>(n);
@@ -113,6 +101,14 @@ struct OpenFile {
 std::uint32_t GetLastError() { return lastError; }
 
 void SetLastError(std::uint32_t code) { lastError = code; }
+
+bool FailWith(int errnum)
+{
+    lastError = Win32CodeFromErrno(errnum);
+    return false;
+}
+
+std::size_t PathSizeLimit() { return PATH_MAX; }
 
 std::uint32_t Win32CodeFromErrno(int errnum, const char* path)
 {
@@ -164,11 +160,11 @@ constexpr int kMaxLinksFollowed = 40;
 // its folder itself.
 std::pair<std::string, std::string> SplitPath(std::string_view path)
 {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string_view::npos)
+    const std::string_view folder = FolderPart(path);
+    if (folder.empty())
         return {".", std::string(path)};
-    std::string name(path.substr(slash + 1));
-    return {slash == 0 ? "/" : std::string(path.substr(0, slash)), name.empty() ? "." : name};
+    const std::string_view name = FileName(path);
+    return {std::string(folder), name.empty() ? "." : std::string(name)};
 }
 
 // Opens a folder relative to `at`; a missing one is a missing path.
@@ -225,10 +221,8 @@ bool FollowLinks(FilePlace& place, struct stat& entry)
         if (!S_ISLNK(entry.st_mode))
             return true;
         const std::string target = followed < kMaxLinksFollowed ? LinkTarget(place.folder->fd, place.name) : "";
-        if (target.empty()) {
-            Fail(followed < kMaxLinksFollowed ? errno : ELOOP);
-            return false;
-        }
+        if (target.empty())
+            return FailWith(followed < kMaxLinksFollowed ? errno : ELOOP);
         FilePlace next;
         if (!PlaceFor(target[0] == '/' ? nullptr : place.folder, target, next))
             return false;
@@ -247,7 +241,8 @@ int ClearName(int folder, const char* name)
     // read-only file is refused as the read-only rule says.
     if (S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
         return EACCES;
-    if (S_ISREG(st.st_mode) && IsReadOnly(st.st_mode))
+    const FileFacts facts = FactsFrom(st);
+    if (facts.IsRegular() && facts.IsReadOnly())
         return EACCES;
     if (::unlinkat(folder, name, 0) != 0 && errno != ENOENT)
         return EACCES;
@@ -275,7 +270,7 @@ int CreateFreshFile(const FilePlace& place, struct stat& st)
     }
     // The umask may have taken bits the owner needs, or left none to take.
     if (::fstat(fd, &st) != 0 || ((st.st_mode & 07777) != kOwnerOnly && ::fchmod(fd, kOwnerOnly) != 0)) {
-        Fail(errno);
+        FailWith(errno);
         ::close(fd);
         ::unlinkat(folder, name, 0);
         return -1;
@@ -288,7 +283,7 @@ int DuplicateStandardStream(FileAccess access, struct stat& st)
 {
     const int fd = ::fcntl(access == FileAccess::Read ? STDIN_FILENO : STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
     if (fd < 0 || ::fstat(fd, &st) != 0) {
-        Fail(errno);
+        FailWith(errno);
         if (fd >= 0)
             ::close(fd);
         return -1;
@@ -305,7 +300,7 @@ int OpenRegularAt(FilePlace& place, struct stat& st)
     if (!FollowLinks(place, entry))
         return -1;
     if (!S_ISREG(entry.st_mode)) {
-        Fail(EACCES);
+        FailWith(EACCES);
         return -1;
     }
     const int fd = ::openat(place.folder->fd, place.name.c_str(), kReadFlags);
@@ -317,7 +312,7 @@ int OpenRegularAt(FilePlace& place, struct stat& st)
     if (!known || !S_ISREG(st.st_mode)) {
         const int error = known ? EACCES : errno;
         ::close(fd);
-        Fail(error);
+        FailWith(error);
         return -1;
     }
     return fd;
@@ -372,9 +367,34 @@ FileHandle CreateFileIn(const FolderHandle& folder, const char* name, FileAccess
     return Open(folder, name, access);
 }
 
-FileFacts FactsFrom(const struct stat& st)
+// The facts keep what the system gives in fields of fixed width.
+static_assert(sizeof(dev_t) <= sizeof(std::uint64_t) && sizeof(ino_t) <= sizeof(std::uint64_t));
+static_assert(sizeof(uid_t) <= sizeof(std::uint32_t) && sizeof(gid_t) <= sizeof(std::uint32_t) &&
+              sizeof(mode_t) <= sizeof(std::uint32_t));
+
+FileFacts NativeFacts::From(const struct stat& st)
 {
-    return {st.st_dev, st.st_ino, st.st_uid, st.st_gid, st.st_mode, static_cast<std::uint64_t>(st.st_size)};
+    FileFacts facts;
+    facts.volume_ = st.st_dev;
+    facts.index_ = st.st_ino;
+    facts.size_ = static_cast<std::uint64_t>(st.st_size);
+    facts.owner_ = st.st_uid;
+    facts.group_ = st.st_gid;
+    facts.mode_ = st.st_mode;
+    return facts;
+}
+
+bool FileFacts::IsRegular() const { return S_ISREG(mode_); }
+
+bool FileFacts::IsReadOnly() const { return (mode_ & S_IWUSR) == 0; }
+
+bool EntryFacts(int folder, const char* name, FileFacts& facts)
+{
+    struct stat st {};
+    if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    facts = FactsFrom(st);
+    return true;
 }
 
 const FileFacts& FactsOf(FileHandle file) { return file->facts; }
@@ -393,7 +413,7 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& byte
     if (!file->block) {
         const ssize_t n = ReadRetrying(file->fd, buffer, size);
         if (n < 0) {
-            Fail(errno);
+            FailWith(errno);
             return false;
         }
         bytesRead = static_cast<std::size_t>(n);
@@ -410,7 +430,7 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& byte
         if (file->start == file->end) {
             const ssize_t n = ReadRetrying(file->fd, file->block.get(), kBlockSize);
             if (n < 0) {
-                Fail(errno);
+                FailWith(errno);
                 return bytesRead > 0;
             }
             if (n == 0) {
@@ -455,7 +475,7 @@ bool CloseHandle(FileHandle file)
     const std::unique_ptr<OpenFile> owned(file);
     bool ok = !owned->writing || owned->FlushBlock();
     if (::close(owned->fd) != 0 && ok && errno != EINTR) {
-        Fail(errno);
+        FailWith(errno);
         ok = false;
     }
     return ok;

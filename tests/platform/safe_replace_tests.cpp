@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "platform/file_api.h"
-#include "platform/file_replace.h"
+#include "platform/safe_replace.h"
 #include "tests/support/files.h"
 
 namespace ravo::platform {

@@ -1,0 +1,28 @@
+// Splitting and joining paths.
+#include "platform/path.h"
+
+namespace ravo::platform {
+
+std::string_view FolderPart(std::string_view path)
+{
+    const auto separator = path.find_last_of(kPathSeparator);
+    if (separator == std::string_view::npos)
+        return {};
+    return path.substr(0, separator == 0 ? 1 : separator);
+}
+
+std::string_view FileName(std::string_view path)
+{
+    const auto separator = path.find_last_of(kPathSeparator);
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name)
+{
+    std::string joined;
+    joined.reserve(folder.size() + 1 + name.size());
+    joined.append(folder).append(1, kPathSeparator).append(name);
+    return joined;
+}
+
+} // namespace ravo::platform
