@@ -246,7 +246,7 @@ void TForm1::createStringFields()
             label->setBuddy(field);
         }
     }
-    // The four Original fields first, then the four Replacements.
+    // The Original fields first, then the Replacements, as FieldsOfPair numbers them.
     for (std::size_t i = 0; i + 1 < Edits.size(); ++i)
         setTabOrder(Edits[i], Edits[i + 1]);
 }

@@ -1,4 +1,4 @@
-// TForm1, the main window: the file list and its commands, the four string
+// TForm1, the main window: the file list and its commands, the string
 // pairs, the operation log and the progress bar. It is also what the
 // backup-and-run dialog works on while a run goes.
 #pragma once

@@ -35,7 +35,7 @@ private:
 
     // Switches between the compact layout and the one with the folder chooser.
     void CheckBox1Click();
-    // Continue: backs up (or says it does not) and runs the four passes.
+    // Continue: backs up (or says it does not) and runs the passes.
     void Button1Click();
     // Cancel: back to the main window, nothing else.
     void Button2Click();
