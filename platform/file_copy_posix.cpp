@@ -140,18 +140,4 @@ bool CopyToTemporary(const std::string& source, const FolderHandle& folder, cons
     return true;
 }
 
-bool CopyFileNoOverwrite(const std::string& source, const std::string& destination)
-{
-    FilePlace place;
-    CommitBatch::Entry entry;
-    std::uint64_t bytes = 0;
-    if (!PlaceOfPath(destination.c_str(), place) || !CopyToTemporary(source, place.folder, place.name, entry, bytes))
-        return false;
-    CommitBatch batch;
-    batch.Add(std::move(entry), bytes);
-    bool placed = false;
-    const bool durable = batch.Commit([&placed](std::size_t, bool done) { placed = done; });
-    return durable && placed;
-}
-
 } // namespace ravo::platform

@@ -8,11 +8,15 @@
 
 namespace ravo::platform {
 
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
 inline constexpr char kPathSeparator = '/';
+#endif
 
 // Everything before the last separator, the root itself for a name in the
-// root ("/a/b" gives "/a", "/b" gives "/"); empty when the path has no
-// separator.
+// root ("/a/b" gives "/a", "/b" gives "/"; on Windows "C:\b" gives "C:\",
+// a root that keeps its separator); empty when the path has no separator.
 std::string_view FolderPart(std::string_view path);
 
 // Everything after the last separator; the whole path when it has none, empty

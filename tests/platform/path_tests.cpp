@@ -22,10 +22,19 @@ TEST_P(FolderPartTest, IsWhatPrecedesTheLastSeparatorRootKept)
     EXPECT_EQ(FolderPart(GetParam().path), GetParam().folder);
 }
 
+#ifdef _WIN32
+// A drive's root keeps its backslash; only the backslash separates.
+INSTANTIATE_TEST_SUITE_P(Rows, FolderPartTest,
+                         ::testing::Values(FolderRow{"C:\\a\\b", "C:\\a"}, FolderRow{"C:\\b", "C:\\"},
+                                           FolderRow{"C:\\", "C:\\"}, FolderRow{"\\b", "\\"},
+                                           FolderRow{"a\\b\\", "a\\b"}, FolderRow{"b", ""}, FolderRow{"", ""},
+                                           FolderRow{"C:b", ""}, FolderRow{"a/b", ""}));
+#else
 INSTANTIATE_TEST_SUITE_P(Rows, FolderPartTest,
                          ::testing::Values(FolderRow{"/a/b", "/a"}, FolderRow{"/b", "/"}, FolderRow{"//b", "/"},
                                            FolderRow{"a/b/", "a/b"}, FolderRow{"b", ""}, FolderRow{"", ""},
                                            FolderRow{"a\\b", ""}));
+#endif
 
 } // namespace
 } // namespace ravo::platform

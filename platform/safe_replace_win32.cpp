@@ -1,0 +1,135 @@
+// Replacing files on Windows: ReplaceFileA, which gives the new file the
+// listed file's attributes and access list as it takes its name; MoveFileExA
+// without overwriting for backup copies; FlushFileBuffers for the data.
+#include "platform/safe_replace.h"
+
+#include "platform/file_api_win32.h"
+
+namespace ravo::platform {
+
+namespace {
+
+// Opens the file at `path`, a link not followed, with `access`, when it is
+// still the file `facts` describes; INVALID_HANDLE_VALUE with the code
+// recorded (5 for another file) otherwise.
+HANDLE OpenIfStill(const std::string& path, const FileFacts& facts, DWORD access)
+{
+    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const HANDLE handle =
+        ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Fail();
+        return handle;
+    }
+    FileFacts now;
+    if (!FactsOfHandle(handle, now) || !now.SameFileAs(facts)) {
+        ::CloseHandle(handle);
+        FailWith(kErrorAccessDenied);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+bool StillOurs(const std::string& path, const FileFacts& facts)
+{
+    const HANDLE handle = OpenIfStill(path, facts, FILE_READ_ATTRIBUTES);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(handle);
+    return true;
+}
+
+// Gives the temporary file the target's name unless that name is taken,
+// checked and done in one step; the rename reaches the disk before the call
+// returns. A copy that could not take its name is removed.
+bool PlaceWithoutOverwriting(const CommitBatch::Entry& entry)
+{
+    const std::string temporary = FullPath(entry.temporary);
+    if (!StillOurs(temporary, entry.temporaryFacts))
+        return false;
+    const std::string target = FullPath({entry.temporary.folder, entry.target});
+    // A copy of a read-only file becomes read-only only now: until its data
+    // was flushed it had to stay writable.
+    const DWORD attributes = NativeAttributes(entry.targetFacts);
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && !::SetFileAttributesA(temporary.c_str(), attributes)) {
+        Fail();
+        ::DeleteFileA(temporary.c_str());
+        return false;
+    }
+    if (::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+        return true;
+    Fail();
+    ::DeleteFileA(temporary.c_str());
+    return false;
+}
+
+} // namespace
+
+// The attributes and the access list go over in the replacement itself;
+// here only what must hold before it is checked.
+bool TakeOverAttributes(FileHandle listed, const FilePlace& temporary, const FileFacts& written)
+{
+    if (FactsOf(listed).IsReadOnly())
+        return FailWith(kErrorAccessDenied);
+    return StillOurs(FullPath(temporary), written);
+}
+
+// ReplaceFileA keeps the listed file's attributes, access list, creation
+// time and short name for the new content; the listed name holds the old or
+// the new file at every moment, and a failure leaves the listed file as it
+// was (no backup name is asked for).
+bool ReplaceFileAtomically(const FilePlace& written, const FileFacts& writtenFacts, const std::string& listed,
+                           const FileFacts& listedFacts)
+{
+    const std::string listedPath = FullPath({written.folder, listed});
+    FileFacts now;
+    if (!EntryFacts(listedPath, now))
+        return false;
+    if (!now.IsRegular() || !now.SameFileAs(listedFacts) || now.IsReadOnly())
+        return FailWith(kErrorAccessDenied);
+    const std::string writtenPath = FullPath(written);
+    if (!StillOurs(writtenPath, writtenFacts))
+        return false;
+    if (!::ReplaceFileA(listedPath.c_str(), writtenPath.c_str(), nullptr, 0, nullptr, nullptr))
+        return Fail();
+    return true;
+}
+
+bool CommitBatch::HoldsEntryAt(const FilePlace& place) const
+{
+    FileFacts there;
+    return !entries_.empty() && EntryFacts(FullPath(place), there) && Holds(there);
+}
+
+// The temporary file, if it is still the one written, flushed on its own.
+bool CommitBatch::FlushOne(const Entry& entry)
+{
+    const HANDLE handle = OpenIfStill(FullPath(entry.temporary), entry.temporaryFacts, GENERIC_WRITE);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool flushed = ::FlushFileBuffers(handle) || Fail();
+    ::CloseHandle(handle);
+    return flushed;
+}
+
+bool CommitBatch::Place(const Entry& entry)
+{
+    switch (entry.placement) {
+    case Placement::Replace:
+        return ReplaceFileAtomically(entry.temporary, entry.temporaryFacts, entry.target, entry.targetFacts);
+    case Placement::NoReplace: return PlaceWithoutOverwriting(entry);
+    case Placement::None: return false;
+    }
+    return false;
+}
+
+// The system flushes a whole volume only for its administrators; for anyone
+// else each file of the batch is flushed on its own, one after another just
+// before the renames, which is what Commit does when this fails.
+bool CommitBatch::FlushData() const { return false; }
+
+// The file system journals its names: a rename is on the disk with the
+// journal, and the backup copies' renames were written through.
+void CommitBatch::FlushFolders(std::size_t) const {}
+
+} // namespace ravo::platform
