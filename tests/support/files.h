@@ -10,11 +10,18 @@
 #include <stdexcept>
 #include <set>
 #include <string>
+#ifdef _WIN32
+#include <atomic>
+#include <windows.h>
+#else
 #include <sys/inotify.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#endif
+
+#include "platform/path.h"
 
 namespace ravo::testing {
 
@@ -24,21 +31,41 @@ class TempFolder {
 public:
     TempFolder()
     {
+#ifdef _WIN32
+        static std::atomic<unsigned> made{0};
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; path_.empty() && attempt < 100; ++attempt) {
+            const std::filesystem::path candidate =
+                base / ("ravo-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(made++));
+            if (::CreateDirectoryA(candidate.string().c_str(), nullptr))
+                path_ = candidate.string();
+        }
+        if (path_.empty())
+            throw std::runtime_error("cannot create a scratch folder");
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "ravo-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("cannot create a scratch folder");
         path_ = pattern;
+#endif
     }
     ~TempFolder()
     {
+#ifdef _WIN32
+        // Read-only files would stay behind.
         std::error_code ignored;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
+            ::SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+#else
+        std::error_code ignored;
+#endif
         std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::string operator/(const std::string& name) const { return platform::JoinPath(path_, name); }
 
 private:
     std::string path_;
@@ -60,6 +87,28 @@ inline std::string ReadBytes(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+#ifdef _WIN32
+
+inline bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The read-only attribute.
+inline void MakeReadOnly(const std::string& path)
+{
+    if (!::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY))
+        throw std::runtime_error("cannot make read-only " + path);
+}
+
+// Number of handles this process holds open.
+inline int OpenDescriptorCount()
+{
+    DWORD count = 0;
+    if (!::GetProcessHandleCount(::GetCurrentProcess(), &count))
+        throw std::runtime_error("cannot count handles");
+    return static_cast<int>(count);
+}
+
+#else
+
 inline bool Exists(const std::string& path)
 {
     struct stat st {};
@@ -79,6 +128,9 @@ inline void SetPermissionBits(const std::string& path, mode_t bits)
     if (::chmod(path.c_str(), bits) != 0)
         throw std::runtime_error("cannot chmod " + path);
 }
+
+// The owner may not write it: the read-only attribute.
+inline void MakeReadOnly(const std::string& path) { SetPermissionBits(path, 0444); }
 
 // Makes the process's standard output the given file; for child processes.
 inline bool RedirectStandardOutput(const char* path)
@@ -152,5 +204,7 @@ inline std::set<std::string> OpenedNames(int watch)
     }
     return names;
 }
+
+#endif
 
 } // namespace ravo::testing
