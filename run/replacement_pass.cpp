@@ -75,7 +75,8 @@ void Pass::OpenFreeingDescriptors(Open open)
 
 // A file already waiting in the batch, under another name or the same, is
 // read only once the batch has put it in place, so that it gets the content
-// the earlier rewrite gave it.
+// the earlier rewrite gave it. It is closed meanwhile: where the system
+// enforces sharing, a file open here could not be replaced or renamed.
 void Pass::OpenListed(const std::string& path)
 {
     const auto open = [this, &path] {
@@ -84,6 +85,7 @@ void Pass::OpenListed(const std::string& path)
     };
     OpenFreeingDescriptors(open);
     if (PendingIoResult == 0 && batch_.Holds(platform::FactsOf(reader_.PlatformHandle()))) {
+        reader_.CloseLineFile();
         Commit();
         open();
     }

@@ -24,29 +24,6 @@ using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
 
-#ifdef _WIN32
-// Files held open here as another program would hold them, until the test
-// ends. Sharing is settled per open, whoever holds the file, so an open of
-// this process meets the same refusal as one of another.
-std::vector<HANDLE> heldFiles;
-
-std::string HeldOpen(const std::string& path, DWORD access, DWORD share)
-{
-    WriteBytes(path, "held\n");
-    const HANDLE handle = ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot hold " + path);
-    heldFiles.push_back(handle);
-    return path;
-}
-
-void ReleaseHeldFiles()
-{
-    for (const HANDLE handle : heldFiles)
-        ::CloseHandle(handle);
-    heldFiles.clear();
-}
-#endif
 
 class TextLineFileTest : public ::testing::Test {
 protected:
@@ -55,7 +32,7 @@ protected:
     {
         PendingIoResult = 0;
 #ifdef _WIN32
-        ReleaseHeldFiles();
+        testing::ReleaseHeldFiles();
 #endif
     }
 
@@ -359,12 +336,12 @@ const OpenFailureRow kOpenFailures[] = {
     {"NameHoldingNul", [](const TempFolder& f) { return f / std::string("a\0b", 3); }, false, 123},
 #ifdef _WIN32
     {"FileHeldWithoutSharing",
-     [](const TempFolder& f) { return HeldOpen(f / "held.txt", GENERIC_READ, 0); }, false, 32},
+     [](const TempFolder& f) { return testing::HeldOpen(f / "held.txt", GENERIC_READ, 0); }, false, 32},
     {"FileHeldForWritingSharingAll",
-     [](const TempFolder& f) { return HeldOpen(f / "held.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE); },
+     [](const TempFolder& f) { return testing::HeldOpen(f / "held.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE); },
      false, 32},
     {"TemporaryHeldWithoutSharing",
-     [](const TempFolder& f) { return HeldOpen(f / "held.TMP", GENERIC_READ, 0); }, true, 32},
+     [](const TempFolder& f) { return testing::HeldOpen(f / "held.TMP", GENERIC_READ, 0); }, true, 32},
     {"HiddenFileForWriting",
      [](const TempFolder& f) {
          const std::string path = f / "hidden.TMP";

@@ -1,11 +1,14 @@
 // The backup step: file names, destinations and the log of the copies.
 #include <gtest/gtest.h>
 #include <optional>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "run/backup_step.h"
 #include "run/run.h"
+#include "platform/path.h"
 #include "tests/support/files.h"
 #include "tests/support/recording_log.h"
 
@@ -17,6 +20,8 @@ using testing::RecordingLog;
 using testing::TempFolder;
 using testing::WriteBytes;
 using Lines = std::vector<std::string>;
+
+std::string Joined(const std::string& folder, const std::string& name) { return platform::JoinPath(folder, name); }
 
 struct NameRow {
     std::string path;
@@ -32,11 +37,21 @@ TEST_P(FileNameTest, NameIsWhatFollowsTheLastSeparator)
     EXPECT_EQ(ExtrahujNazevSouboru(GetParam().path), GetParam().name);
 }
 
+#ifdef _WIN32
+// Only the backslash separates, and a name keeps its code page's bytes.
+INSTANTIATE_TEST_SUITE_P(Rows, FileNameTest,
+                         ::testing::Values(NameRow{"C:\\web\\index.htm", "index.htm"}, NameRow{"index.htm", "index.htm"},
+                                           NameRow{"C:\\web\\sub\\", ""}, NameRow{"C:\\", ""}, NameRow{"", ""},
+                                           NameRow{"C:\\a.b\\c", "c"}, NameRow{"/web/a.htm", "/web/a.htm"},
+                                           NameRow{"C:a.htm", "C:a.htm"}, NameRow{"C:\\x\\\x9akola.txt", "\x9akola.txt"}));
+
+#else
 INSTANTIATE_TEST_SUITE_P(Rows, FileNameTest,
                          ::testing::Values(NameRow{"/web/index.htm", "index.htm"}, NameRow{"index.htm", "index.htm"},
                                            NameRow{"/web/sub/", ""}, NameRow{"/", ""}, NameRow{"", ""},
                                            NameRow{"/a.b/c", "c"}, NameRow{"C:\\web\\a.htm", "C:\\web\\a.htm"},
                                            NameRow{"/x/\xc5\xa1kola.txt", "\xc5\xa1kola.txt"}));
+#endif
 
 struct DestinationRow {
     std::string folder;
@@ -53,33 +68,41 @@ TEST_P(DestinationTest, FolderSeparatorAndName)
     EXPECT_EQ(BackupDestination(GetParam().folder, GetParam().path), GetParam().destination);
 }
 
+#ifdef _WIN32
+// The separator is always added, so a drive's root gives two in a row.
+INSTANTIATE_TEST_SUITE_P(Rows, DestinationTest,
+                         ::testing::Values(DestinationRow{"C:\\zaloha", "C:\\web\\a.htm", "C:\\zaloha\\a.htm"},
+                                           DestinationRow{"C:\\", "C:\\web\\a.htm", "C:\\\\a.htm"},
+                                           DestinationRow{"D:\\zaloha", "a.htm", "D:\\zaloha\\a.htm"}));
+#else
 INSTANTIATE_TEST_SUITE_P(Rows, DestinationTest,
                          ::testing::Values(DestinationRow{"/zaloha", "/web/a.htm", "/zaloha/a.htm"},
                                            DestinationRow{"/", "/web/a.htm", "//a.htm"},
                                            DestinationRow{"/zaloha", "a.htm", "/zaloha/a.htm"}));
+#endif
 
 TEST(BackupListedFilesTest, LogsFolderThenEachCopyMadeOrFailed)
 {
     TempFolder folder;
-    std::filesystem::create_directories(folder / "web/sub");
+    std::filesystem::create_directories(Joined(folder / "web", "sub"));
     std::filesystem::create_directory(folder / "zaloha");
-    const std::string a = folder / "web/a.htm";
-    const std::string b = folder / "web/b.htm";
-    const std::string sameName = folder / "web/sub/a.htm";
-    const std::string missing = folder / "web/missing.htm";
+    const std::string a = Joined(folder / "web", "a.htm");
+    const std::string b = Joined(folder / "web", "b.htm");
+    const std::string sameName = Joined(Joined(folder / "web", "sub"), "a.htm");
+    const std::string missing = Joined(folder / "web", "missing.htm");
     WriteBytes(a, "first a");
     WriteBytes(b, "b");
     WriteBytes(sameName, "second a");
     const std::string backup = folder / "zaloha";
     RecordingLog log;
     BackupListedFiles(backup, {a, b, sameName, missing}, log);
-    EXPECT_EQ(log.lines, (Lines{backup, BackedUpLine(a, backup + "/a.htm"),
-                                BackedUpLine(b, backup + "/b.htm"),
-                                NotBackedUpLine(sameName, backup + "/a.htm"),
-                                NotBackedUpLine(missing, backup + "/missing.htm")}));
-    EXPECT_EQ(ReadBytes(backup + "/a.htm"), "first a");
-    EXPECT_EQ(ReadBytes(backup + "/b.htm"), "b");
-    EXPECT_FALSE(testing::Exists(backup + "/missing.htm"));
+    EXPECT_EQ(log.lines, (Lines{backup, BackedUpLine(a, Joined(backup, "a.htm")),
+                                BackedUpLine(b, Joined(backup, "b.htm")),
+                                NotBackedUpLine(sameName, Joined(backup, "a.htm")),
+                                NotBackedUpLine(missing, Joined(backup, "missing.htm"))}));
+    EXPECT_EQ(ReadBytes(Joined(backup, "a.htm")), "first a");
+    EXPECT_EQ(ReadBytes(Joined(backup, "b.htm")), "b");
+    EXPECT_FALSE(testing::Exists(Joined(backup, "missing.htm")));
 }
 
 TEST(BackupListedFilesTest, SecondRunKeepsTheFirstCopies)
@@ -92,8 +115,8 @@ TEST(BackupListedFilesTest, SecondRunKeepsTheFirstCopies)
     BackupListedFiles(folder / "zaloha", {a}, log);
     WriteBytes(a, "changed");
     BackupListedFiles(folder / "zaloha", {a}, log);
-    EXPECT_EQ(log.lines.back(), NotBackedUpLine(a, folder / "zaloha/a.txt"));
-    EXPECT_EQ(ReadBytes(folder / "zaloha/a.txt"), "before");
+    EXPECT_EQ(log.lines.back(), NotBackedUpLine(a, Joined(folder / "zaloha", "a.txt")));
+    EXPECT_EQ(ReadBytes(Joined(folder / "zaloha", "a.txt")), "before");
 }
 
 TEST(BackupListedFilesTest, FolderOfTheListedFilesCopiesNothing)
@@ -107,6 +130,7 @@ TEST(BackupListedFilesTest, FolderOfTheListedFilesCopiesNothing)
     EXPECT_EQ(ReadBytes(a), "content");
 }
 
+#ifndef _WIN32
 // Only regular files are copied: a FIFO or a device in the list is a failed
 // copy, at once, and the files after it are still copied.
 TEST(BackupListedFilesTest, FifoOrDeviceIsAFailedCopyThatNeverWaits)
@@ -122,12 +146,13 @@ TEST(BackupListedFilesTest, FifoOrDeviceIsAFailedCopyThatNeverWaits)
     ::alarm(10); // a copy that waits ends the test binary
     BackupListedFiles(backup, {fifo, "/dev/zero", a}, log);
     ::alarm(0);
-    EXPECT_EQ(log.lines, (Lines{backup, NotBackedUpLine(fifo, backup + "/fifo"),
-                                NotBackedUpLine("/dev/zero", backup + "/zero"),
-                                BackedUpLine(a, backup + "/a.txt")}));
-    EXPECT_FALSE(testing::Exists(backup + "/fifo"));
-    EXPECT_FALSE(testing::Exists(backup + "/zero"));
+    EXPECT_EQ(log.lines, (Lines{backup, NotBackedUpLine(fifo, Joined(backup, "fifo")),
+                                NotBackedUpLine("/dev/zero", Joined(backup, "zero")),
+                                BackedUpLine(a, Joined(backup, "a.txt"))}));
+    EXPECT_FALSE(testing::Exists(Joined(backup, "fifo")));
+    EXPECT_FALSE(testing::Exists(Joined(backup, "zero")));
 }
+#endif
 
 struct RunRow {
     const char* name;
@@ -155,7 +180,7 @@ TEST_P(RunTest, BackupOrNoBackupLineThenThePasses)
     RunReplacements({a}, backup, [](int n) { return n == 2 ? StringPair{"foo", "bar"} : StringPair{}; }, log, progress);
     Lines expected;
     if (backup) {
-        const std::string destination = *backup + "/a.txt";
+        const std::string destination = Joined(*backup, "a.txt");
         expected = {*backup, row.copied ? BackedUpLine(a, destination) : NotBackedUpLine(a, destination)};
         EXPECT_EQ(testing::Exists(destination), row.copied);
         if (row.copied) {

@@ -1,6 +1,7 @@
 // The replacement pass and the run of four passes, on real files, with a
 // recording log and progress indicator.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <csignal>
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <sys/xattr.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 #include "engine/in_out_error.h"
 #include "run/replacement_pass.h"
@@ -20,11 +22,13 @@ namespace ravo {
 namespace {
 
 using testing::Exists;
-using testing::PermissionBits;
 using testing::ReadBytes;
 using testing::RecordingLog;
-using testing::SetPermissionBits;
 using testing::TempFolder;
+#ifndef _WIN32
+using testing::PermissionBits;
+using testing::SetPermissionBits;
+#endif
 using testing::WriteBytes;
 
 using Lines = std::vector<std::string>;
@@ -41,7 +45,13 @@ public:
 
 class ReplacementPassTest : public ::testing::Test {
 protected:
-    void TearDown() override { PendingIoResult = 0; }
+    void TearDown() override
+    {
+        PendingIoResult = 0;
+#ifdef _WIN32
+        testing::ReleaseHeldFiles();
+#endif
+    }
 
     std::string File(const std::string& name, const std::string& content)
     {
@@ -165,6 +175,7 @@ const AgainRow kAgain[] = {
      },
      {"barbarfoo\r\n", "barbarfoo\r\n"},
      0},
+#ifndef _WIN32
     {"LinkToTheFileBefore",
      [](const TempFolder& f) {
          WriteBytes(f / "a.txt", "foofoofoo\n");
@@ -173,6 +184,7 @@ const AgainRow kAgain[] = {
      },
      {"barbarfoo\r\n", "barbarfoo\r\n"},
      0},
+#endif
     // The second file's temporary name is the first file: it is put in place
     // before that name is cleared.
     {"TemporaryNameOfTheNextListedBefore",
@@ -222,6 +234,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, AgainTest, ::testing::ValuesIn(kAgain),
 
 // ---- Permissions, the temporary file and read-only files ----------------------
 
+#ifndef _WIN32
 TEST_F(ReplacementPassTest, PermissionBitsAreKept)
 {
     for (const mode_t bits : {0600, 0640, 0755, 0664}) {
@@ -232,6 +245,7 @@ TEST_F(ReplacementPassTest, PermissionBitsAreKept)
         EXPECT_EQ(ReadBytes(path), "bar\r\n");
     }
 }
+#endif
 
 TEST_F(ReplacementPassTest, OldTemporaryFileIsOverwritten)
 {
@@ -247,11 +261,15 @@ TEST_F(ReplacementPassTest, ReadOnlyFileIsLeftWithTemporaryBesideIt)
     const std::string a = File("a.txt", "foo\n");
     const std::string ro = File("ro.txt", "foo\n");
     const std::string c = File("c.txt", "foo\n");
-    SetPermissionBits(ro, 0444);
+    testing::MakeReadOnly(ro);
     Pass({a, ro, c}, "foo", "bar");
     EXPECT_EQ(ReadBytes(ro), "foo\n");
     EXPECT_EQ(ReadBytes(ro + ".TMP"), "bar\r\n");
+#ifdef _WIN32
+    EXPECT_TRUE(testing::IsReadOnly(ro));
+#else
     EXPECT_EQ(PermissionBits(ro), 0444u);
+#endif
     EXPECT_EQ(ReadBytes(c), "bar\r\n");
     EXPECT_EQ(log_.lines,
               (Lines{ModifiedLine(a), NotModifiedLine(ro), ModifiedLine(c)}));
@@ -260,6 +278,7 @@ TEST_F(ReplacementPassTest, ReadOnlyFileIsLeftWithTemporaryBesideIt)
 
 // ---- Whatever a neighbour plants, the listed file gets its new content -------
 
+#ifndef _WIN32
 struct PlantRow {
     const char* name;
     // Puts an entry under the temporary file's name `planted`; `victim` is
@@ -392,6 +411,8 @@ TEST_F(ReplacementPassTest, CapabilityOutlivesTheLastWrite)
     EXPECT_EQ(ReadBytes(path), "bar\r\n");
 }
 
+#endif
+
 // ---- Errors end the run ------------------------------------------------------
 
 struct ErrorRow {
@@ -416,10 +437,11 @@ const ErrorRow kErrors[] = {
      [](const TempFolder& f) {
          WriteBytes(f / "b.txt", "foo\n");
          WriteBytes(f / "b.txt.TMP", "old");
-         SetPermissionBits(f / "b.txt.TMP", 0444);
+         testing::MakeReadOnly(f / "b.txt.TMP");
          return f / "b.txt";
      },
      5},
+#ifndef _WIN32
     // Read-only is the owner's write bit, whatever the others may do.
     {"ReadOnlyTemporaryWritableByOthers",
      [](const TempFolder& f) {
@@ -429,6 +451,7 @@ const ErrorRow kErrors[] = {
          return f / "b.txt";
      },
      5},
+#endif
     {"FolderAsTemporaryFile",
      [](const TempFolder& f) {
          WriteBytes(f / "b.txt", "foo\n");
@@ -436,6 +459,7 @@ const ErrorRow kErrors[] = {
          return f / "b.txt";
      },
      5},
+#ifndef _WIN32
     {"FifoListed",
      [](const TempFolder& f) {
          ::mkfifo((f / "fifo").c_str(), 0666);
@@ -457,14 +481,27 @@ const ErrorRow kErrors[] = {
          return f / "link";
      },
      2},
+#endif
     // The listed file is opened first: its error wins, and nothing is created.
     {"MissingFileBesideReadOnlyTemporary",
      [](const TempFolder& f) {
          WriteBytes(f / "b.txt.TMP", "old");
-         SetPermissionBits(f / "b.txt.TMP", 0444);
+         testing::MakeReadOnly(f / "b.txt.TMP");
          return f / "b.txt";
      },
      2},
+#ifdef _WIN32
+    {"DeviceNameListed", [](const TempFolder& f) { return f / "NUL"; }, 5},
+    {"ListedFileHeldForWriting",
+     [](const TempFolder& f) { return testing::HeldOpen(f / "b.txt", GENERIC_WRITE, FILE_SHARE_READ); }, 32},
+    {"TemporaryFileHeldWithoutSharing",
+     [](const TempFolder& f) {
+         WriteBytes(f / "b.txt", "foo\n");
+         testing::HeldOpen(f / "b.txt.TMP", GENERIC_READ, 0);
+         return f / "b.txt";
+     },
+     32},
+#endif
 };
 
 class PassErrorTest : public ReplacementPassTest, public ::testing::WithParamInterface<ErrorRow> {};
@@ -477,12 +514,14 @@ TEST_P(PassErrorTest, ErrorEndsRunAfterFirstFile)
     const bool regular = std::filesystem::is_regular_file(b);
     const std::string before = regular ? ReadBytes(b) : "";
     const bool temporaryExisted = Exists(b + ".TMP");
+#ifndef _WIN32
     // Whatever is not a regular file is refused before anything opens it.
     const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(::inotify_add_watch(opens, folder_.Path().c_str(), IN_OPEN), 0);
+    ::alarm(10); // a run that waits on an open ends the test binary
+#endif
     const int descriptors = testing::OpenDescriptorCount();
     int pairsAsked = 0;
-    ::alarm(10); // a run that waits on an open ends the test binary
     try {
         RunPasses(
             {a, b, c},
@@ -495,7 +534,9 @@ TEST_P(PassErrorTest, ErrorEndsRunAfterFirstFile)
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.IoCode(), GetParam().code);
     }
+#ifndef _WIN32
     ::alarm(0);
+#endif
     EXPECT_EQ(pairsAsked, 1);
     EXPECT_EQ(ReadBytes(a), "bar\r\n");
     EXPECT_EQ(ReadBytes(c), "foo\n");
@@ -507,16 +548,19 @@ TEST_P(PassErrorTest, ErrorEndsRunAfterFirstFile)
     EXPECT_EQ(progress_.calls.back(), "pos 0"); // still shown, not hidden
     EXPECT_EQ(testing::OpenDescriptorCount(), descriptors);
     EXPECT_EQ(PendingIoResult, 0);
+#ifndef _WIN32
     if (!regular) {
         const std::string name = b.substr(b.find_last_of('/') + 1);
         EXPECT_EQ(testing::OpenedNames(opens).count(name), 0u) << name << " was opened";
     }
     ::close(opens);
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PassErrorTest, ::testing::ValuesIn(kErrors),
                          [](const auto& row) { return std::string(row.param.name); });
 
+#ifndef _WIN32
 // A write that fails in the middle of a file: the process may not grow a
 // file past 64 KiB, so writing the temporary file fails with the code for a
 // file too large. Runs the pass over the paths in a child process, so the
@@ -629,6 +673,8 @@ TEST_F(ReplacementPassTest, ControlCharactersOfAPathAreShownVisibly)
 }
 
 // ---- The run of four passes ----------------------------------------------------
+
+#endif
 
 TEST_F(ReplacementPassTest, PairsRunInOrderEachSeeingTheEarlierResult)
 {

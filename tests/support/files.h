@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <set>
 #include <string>
+#include <vector>
 #ifdef _WIN32
 #include <atomic>
 #include <windows.h>
@@ -96,6 +97,34 @@ inline void MakeReadOnly(const std::string& path)
 {
     if (!::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY))
         throw std::runtime_error("cannot make read-only " + path);
+}
+
+inline bool IsReadOnly(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// Files held open here as another program would hold them, until
+// ReleaseHeldFiles. Sharing is settled per open, whoever holds the file, so
+// an open of this process meets the same refusal as one of another.
+inline std::vector<HANDLE> heldFiles;
+
+inline std::string HeldOpen(const std::string& path, DWORD access, DWORD share)
+{
+    WriteBytes(path, "held\n");
+    const HANDLE handle = ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot hold " + path);
+    heldFiles.push_back(handle);
+    return path;
+}
+
+inline void ReleaseHeldFiles()
+{
+    for (const HANDLE handle : heldFiles)
+        ::CloseHandle(handle);
+    heldFiles.clear();
 }
 
 // Number of handles this process holds open.
