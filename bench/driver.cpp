@@ -13,6 +13,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "engine/exception.h"
 #include "run/run.h"
@@ -102,6 +106,12 @@ int ReportError(const std::string& message)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // The log's bytes as they are: no CR added before each newline, so that
+    // a run here and one on Linux give the same output.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     Options options;
     if (const int status = ParseArguments(argc, argv, options); status != 0)
         return status;
