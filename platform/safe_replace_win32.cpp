@@ -65,13 +65,25 @@ bool PlaceWithoutOverwriting(const CommitBatch::Entry& entry)
 
 } // namespace
 
-// The attributes and the access list go over in the replacement itself;
-// here only what must hold before it is checked.
+// The access list goes over in the replacement itself; the attributes (a
+// hidden or system file stays one) are given here, through the temporary
+// file's handle, since not every system keeps them in the replacement.
 bool TakeOverAttributes(FileHandle listed, const FilePlace& temporary, const FileFacts& written)
 {
     if (FactsOf(listed).IsReadOnly())
         return FailWith(kErrorAccessDenied);
-    return StillOurs(FullPath(temporary), written);
+    const HANDLE handle = OpenIfStill(FullPath(temporary), written, FILE_WRITE_ATTRIBUTES);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = NativeAttributes(FactsOf(listed)) & kept;
+    if (basic.FileAttributes == 0)
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    const bool given = ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) || Fail();
+    ::CloseHandle(handle);
+    return given;
 }
 
 // ReplaceFileA keeps the listed file's attributes, access list, creation

@@ -234,7 +234,21 @@ INSTANTIATE_TEST_SUITE_P(Rows, AgainTest, ::testing::ValuesIn(kAgain),
 
 // ---- Permissions, the temporary file and read-only files ----------------------
 
-#ifndef _WIN32
+#ifdef _WIN32
+TEST_F(ReplacementPassTest, AttributesAreKept)
+{
+    // The archive bit is the system's: every write sets it.
+    for (const DWORD attributes : {DWORD{FILE_ATTRIBUTE_HIDDEN}, DWORD{FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN},
+                                   DWORD{0}}) {
+        const std::string path = File("a.txt", "foo\n");
+        ASSERT_TRUE(::SetFileAttributesA(path.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL));
+        Pass({path}, "foo", "bar");
+        EXPECT_EQ(::GetFileAttributesA(path.c_str()) & ~DWORD{FILE_ATTRIBUTE_ARCHIVE}, attributes);
+        EXPECT_EQ(ReadBytes(path), "bar\r\n");
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+#else
 TEST_F(ReplacementPassTest, PermissionBitsAreKept)
 {
     for (const mode_t bits : {0600, 0640, 0755, 0664}) {
