@@ -10,6 +10,8 @@
 #include <string_view>
 #include <utility>
 
+#include <aclapi.h>
+
 #include "platform/path.h"
 
 namespace ravo::platform {
@@ -264,6 +266,42 @@ DWORD ClearName(const std::string& path)
     return 0;
 }
 
+// Who may use a file while it is written: its maker alone, whatever the
+// folder would let it inherit. What the file is to become gets its access
+// list once it is finished.
+class OwnerOnly {
+public:
+    OwnerOnly()
+    {
+        HANDLE token = nullptr;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+            return;
+        DWORD size = sizeof user_;
+        const bool known = ::GetTokenInformation(token, TokenUser, user_, size, &size);
+        ::CloseHandle(token);
+        const PSID owner = reinterpret_cast<TOKEN_USER*>(user_)->User.Sid;
+        ready_ = known && ::InitializeAcl(reinterpret_cast<PACL>(acl_), sizeof acl_, ACL_REVISION) &&
+                 ::AddAccessAllowedAce(reinterpret_cast<PACL>(acl_), ACL_REVISION, FILE_ALL_ACCESS, owner) &&
+                 ::InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+                 ::SetSecurityDescriptorDacl(&descriptor_, TRUE, reinterpret_cast<PACL>(acl_), FALSE) &&
+                 ::SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+        attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+    }
+    OwnerOnly(const OwnerOnly&) = delete;
+    OwnerOnly& operator=(const OwnerOnly&) = delete;
+
+    // Null (the folder's inheritance) only where the system could not say
+    // who runs the program.
+    SECURITY_ATTRIBUTES* Attributes() { return ready_ ? &attributes_ : nullptr; }
+
+private:
+    alignas(TOKEN_USER) unsigned char user_[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    alignas(ACL) unsigned char acl_[sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + SECURITY_MAX_SID_SIZE];
+    SECURITY_DESCRIPTOR descriptor_{};
+    SECURITY_ATTRIBUTES attributes_{};
+    bool ready_ = false;
+};
+
 // Gives the new handle, or INVALID_HANDLE_VALUE with the code recorded. An
 // entry under the name is moved out of the way and the creation tried again;
 // someone who plants a new one meanwhile gets one more removal, a second plant
@@ -271,8 +309,9 @@ DWORD ClearName(const std::string& path)
 HANDLE CreateFreshFile(const FilePlace& place)
 {
     const std::string full = FullPath(place);
+    OwnerOnly ownerOnly;
     for (int attempt = 0;; ++attempt) {
-        HANDLE handle = ::CreateFileA(full.c_str(), GENERIC_WRITE, kShareReading, nullptr, CREATE_NEW,
+        HANDLE handle = ::CreateFileA(full.c_str(), GENERIC_WRITE, kShareReading, ownerOnly.Attributes(), CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE)
             return handle;
@@ -393,6 +432,43 @@ bool EntryFacts(const std::string& path, FileFacts& facts)
     ::CloseHandle(handle);
     return known;
 }
+
+HANDLE OpenIfStill(const std::string& path, const FileFacts& facts, DWORD access)
+{
+    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const HANDLE handle =
+        ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Fail();
+        return handle;
+    }
+    FileFacts now;
+    if (!FactsOfHandle(handle, now) || !now.SameFileAs(facts)) {
+        ::CloseHandle(handle);
+        FailWith(kErrorAccessDenied);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+bool GiveAccessList(HANDLE from, HANDLE to)
+{
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(from, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list, nullptr,
+                          &descriptor) != ERROR_SUCCESS)
+        return Fail();
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    const SECURITY_INFORMATION inheritance =
+        (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    const DWORD error =
+        ::SetSecurityInfo(to, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | inheritance, nullptr, nullptr, list, nullptr);
+    ::LocalFree(descriptor);
+    return error == ERROR_SUCCESS || FailWith(error);
+}
+
 
 const FileFacts& FactsOf(FileHandle file) { return file->facts; }
 

@@ -51,6 +51,17 @@ bool FactsOfHandle(HANDLE handle, FileFacts& facts);
 // the code recorded when there is none.
 bool EntryFacts(const std::string& path, FileFacts& facts);
 
+// Opens the file at `path`, a link not followed, with `access`, when it is
+// still the file `facts` describes; INVALID_HANDLE_VALUE with the code
+// recorded (5 for another file) otherwise.
+HANDLE OpenIfStill(const std::string& path, const FileFacts& facts, DWORD access);
+
+// Gives the file open as `to` (with WRITE_DAC and READ_CONTROL) the access
+// list of the file open as `from`, so that whoever could use the one may use
+// the other, and nobody else; where `from` inherits from its folder, `to`
+// inherits from its own. False with the code recorded.
+bool GiveAccessList(HANDLE from, HANDLE to);
+
 // Opens the regular file `name` for reading by the rules of
 // CreateFile(name, Read) and gives its bare handle, or INVALID_HANDLE_VALUE
 // with the code recorded. `facts` gets what the system says of the opened

@@ -51,6 +51,18 @@ bool KeepWritable(const std::string& path)
     return ::SetFileAttributesA(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) || Fail();
 }
 
+// The copy took the access list of the backup folder; it gets the
+// source's instead, so that a private file's copy stays private.
+bool GiveSourcesAccess(HANDLE source, const std::string& path, const FileFacts& made)
+{
+    const HANDLE copy = OpenIfStill(path, made, WRITE_DAC | READ_CONTROL);
+    if (copy == INVALID_HANDLE_VALUE)
+        return false;
+    const bool given = GiveAccessList(source, copy);
+    ::CloseHandle(copy);
+    return given;
+}
+
 } // namespace
 
 bool CopyToTemporary(const std::string& source, const FolderHandle& folder, const std::string& name,
@@ -68,13 +80,15 @@ bool CopyToTemporary(const std::string& source, const FolderHandle& folder, cons
     if (in == INVALID_HANDLE_VALUE)
         return false;
     std::string temporary;
-    const bool copied = CopyOntoFreshName(FullPath(from), folder, temporary);
-    ::CloseHandle(in);
-    if (!copied)
+    if (!CopyOntoFreshName(FullPath(from), folder, temporary)) {
+        ::CloseHandle(in);
         return false;
+    }
     const std::string path = FullPath({folder, temporary});
     FileFacts made;
-    if (!EntryFacts(path, made) || !KeepWritable(path)) {
+    const bool kept = EntryFacts(path, made) && GiveSourcesAccess(in, path, made) && KeepWritable(path);
+    ::CloseHandle(in);
+    if (!kept) {
         const std::uint32_t error = GetLastError();
         RemoveIfStill(path, made);
         return FailWith(error);

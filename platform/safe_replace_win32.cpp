@@ -9,27 +9,6 @@ namespace ravo::platform {
 
 namespace {
 
-// Opens the file at `path`, a link not followed, with `access`, when it is
-// still the file `facts` describes; INVALID_HANDLE_VALUE with the code
-// recorded (5 for another file) otherwise.
-HANDLE OpenIfStill(const std::string& path, const FileFacts& facts, DWORD access)
-{
-    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const HANDLE handle =
-        ::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        Fail();
-        return handle;
-    }
-    FileFacts now;
-    if (!FactsOfHandle(handle, now) || !now.SameFileAs(facts)) {
-        ::CloseHandle(handle);
-        FailWith(kErrorAccessDenied);
-        return INVALID_HANDLE_VALUE;
-    }
-    return handle;
-}
-
 bool StillOurs(const std::string& path, const FileFacts& facts)
 {
     const HANDLE handle = OpenIfStill(path, facts, FILE_READ_ATTRIBUTES);
@@ -65,14 +44,15 @@ bool PlaceWithoutOverwriting(const CommitBatch::Entry& entry)
 
 } // namespace
 
-// The access list goes over in the replacement itself; the attributes (a
-// hidden or system file stays one) are given here, through the temporary
-// file's handle, since not every system keeps them in the replacement.
+
+// The attributes (a hidden or system file stays one) and the access list of
+// the listed file are given through the temporary file's handle: not every
+// system keeps them in the replacement.
 bool TakeOverAttributes(FileHandle listed, const FilePlace& temporary, const FileFacts& written)
 {
     if (FactsOf(listed).IsReadOnly())
         return FailWith(kErrorAccessDenied);
-    const HANDLE handle = OpenIfStill(FullPath(temporary), written, FILE_WRITE_ATTRIBUTES);
+    const HANDLE handle = OpenIfStill(FullPath(temporary), written, FILE_WRITE_ATTRIBUTES | WRITE_DAC | READ_CONTROL);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
@@ -81,7 +61,8 @@ bool TakeOverAttributes(FileHandle listed, const FilePlace& temporary, const Fil
     basic.FileAttributes = NativeAttributes(FactsOf(listed)) & kept;
     if (basic.FileAttributes == 0)
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    const bool given = ::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) || Fail();
+    const bool given = GiveAccessList(NativeHandleOf(listed), handle) &&
+                       (::SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) || Fail());
     ::CloseHandle(handle);
     return given;
 }

@@ -130,7 +130,21 @@ TEST(BackupListedFilesTest, FolderOfTheListedFilesCopiesNothing)
     EXPECT_EQ(ReadBytes(a), "content");
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+TEST(BackupListedFilesTest, CopyHasTheSourcesAccessList)
+{
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "zaloha");
+    const std::string a = folder / "a.txt";
+    WriteBytes(a, "private");
+    testing::SetOwnerAndReaders(a);
+    RecordingLog log;
+    BackupListedFiles(folder / "zaloha", {a}, log);
+    const std::string copy = Joined(folder / "zaloha", "a.txt");
+    EXPECT_EQ(ReadBytes(copy), "private");
+    EXPECT_EQ(testing::AccessList(copy), testing::AccessList(a));
+}
+#else
 // Only regular files are copied: a FIFO or a device in the list is a failed
 // copy, at once, and the files after it are still copied.
 TEST(BackupListedFilesTest, FifoOrDeviceIsAFailedCopyThatNeverWaits)

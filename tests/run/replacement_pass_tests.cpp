@@ -248,6 +248,16 @@ TEST_F(ReplacementPassTest, AttributesAreKept)
         ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
+
+TEST_F(ReplacementPassTest, AccessListIsKept)
+{
+    const std::string path = File("a.txt", "foo\n");
+    testing::SetOwnerAndReaders(path);
+    const std::string before = testing::AccessList(path);
+    Pass({path}, "foo", "bar");
+    EXPECT_EQ(ReadBytes(path), "bar\r\n");
+    EXPECT_EQ(testing::AccessList(path), before);
+}
 #else
 TEST_F(ReplacementPassTest, PermissionBitsAreKept)
 {

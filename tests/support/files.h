@@ -127,6 +127,49 @@ inline void ReleaseHeldFiles()
     heldFiles.clear();
 }
 
+// The access list of a file, as the bytes of its security descriptor's list.
+inline std::string AccessList(const std::string& path)
+{
+    DWORD size = 0;
+    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::string descriptor(size, '\0');
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL list = nullptr;
+    if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size) ||
+        !::GetSecurityDescriptorDacl(descriptor.data(), &present, &list, &defaulted))
+        throw std::runtime_error("cannot read the access list of " + path);
+    return present && list != nullptr ? std::string(reinterpret_cast<const char*>(list), list->AclSize) : "<none>";
+}
+
+// Gives the file a protected access list: its owner may do anything, everyone
+// else may read.
+inline void SetOwnerAndReaders(const std::string& path)
+{
+    HANDLE token = nullptr;
+    alignas(TOKEN_USER) unsigned char user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof user;
+    alignas(ACL) unsigned char acl[512];
+    unsigned char world[SECURITY_MAX_SID_SIZE];
+    DWORD worldSize = sizeof world;
+    SECURITY_DESCRIPTOR descriptor;
+    const bool set = ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token) &&
+                     ::GetTokenInformation(token, TokenUser, user, size, &size) &&
+                     ::CreateWellKnownSid(WinWorldSid, nullptr, world, &worldSize) &&
+                     ::InitializeAcl(reinterpret_cast<PACL>(acl), sizeof acl, ACL_REVISION) &&
+                     ::AddAccessAllowedAce(reinterpret_cast<PACL>(acl), ACL_REVISION, FILE_ALL_ACCESS,
+                                           reinterpret_cast<TOKEN_USER*>(user)->User.Sid) &&
+                     ::AddAccessAllowedAce(reinterpret_cast<PACL>(acl), ACL_REVISION, FILE_GENERIC_READ, world) &&
+                     ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                     ::SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl), FALSE) &&
+                     ::SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED) &&
+                     ::SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, &descriptor);
+    if (token != nullptr)
+        ::CloseHandle(token);
+    if (!set)
+        throw std::runtime_error("cannot set the access list of " + path);
+}
+
 // Number of handles this process holds open.
 inline int OpenDescriptorCount()
 {
