@@ -518,6 +518,14 @@ const ErrorRow kErrors[] = {
     {"DeviceNameListed", [](const TempFolder& f) { return f / "NUL"; }, 5},
     {"ListedFileHeldForWriting",
      [](const TempFolder& f) { return testing::HeldOpen(f / "b.txt", GENERIC_WRITE, FILE_SHARE_READ); }, 32},
+    // The listed name fits, the temporary name beside it does not.
+    {"TemporaryNameTooLong",
+     [](const TempFolder& f) {
+         const std::string path = f / std::string(MAX_PATH - 3 - f.Path().size() - 1, 'n');
+         WriteBytes(path, "foo\n");
+         return path;
+     },
+     206},
     {"TemporaryFileHeldWithoutSharing",
      [](const TempFolder& f) {
          WriteBytes(f / "b.txt", "foo\n");
