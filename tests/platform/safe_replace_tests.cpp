@@ -1,11 +1,13 @@
 // Putting a rewritten file in place of the listed one: what the new file takes
 // over, and the rename that checks both names still hold the files it expects.
 #include <functional>
-#include <grp.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#endif
 
 #include "platform/file_api.h"
 #include "platform/safe_replace.h"
@@ -14,15 +16,17 @@
 namespace ravo::platform {
 namespace {
 
-using ravo::testing::AccessList;
 using ravo::testing::Exists;
-using ravo::testing::PermissionBits;
 using ravo::testing::ReadBytes;
+using ravo::testing::TempFolder;
+using ravo::testing::WriteBytes;
+#ifndef _WIN32
+using ravo::testing::AccessList;
+using ravo::testing::PermissionBits;
 using ravo::testing::SetAccessList;
 using ravo::testing::SetPermissionBits;
 using ravo::testing::StatusOf;
-using ravo::testing::TempFolder;
-using ravo::testing::WriteBytes;
+#endif
 
 struct Outcome {
     bool takenOver;
@@ -55,6 +59,7 @@ Outcome Rewrite(const std::string& listed, const std::string& content,
     return {takenOver, replaced, GetLastError()};
 }
 
+#ifndef _WIN32
 TEST(ReplaceFileAtomicallyTest, NewContentTakesNameAndMode)
 {
     TempFolder folder;
@@ -130,6 +135,8 @@ TEST(ReplaceFileAtomicallyTest, ReadOnlyTargetIsLeftWithAnOwnerOnlyTemporary)
     EXPECT_EQ(PermissionBits(folder / "target.TMP"), 0600u);
 }
 
+#endif
+
 struct SwapRow {
     const char* name;
     void (*swap)(const TempFolder&);
@@ -144,19 +151,21 @@ const SwapRow kSwaps[] = {
          WriteBytes(f / "other", "theirs");
          std::filesystem::rename(f / "other", f / "target");
      }},
+#ifndef _WIN32
     {"ListedNameNowALink",
      [](const TempFolder& f) {
          WriteBytes(f / "victim", "theirs");
          std::filesystem::remove(f / "target");
          std::filesystem::create_symlink(f / "victim", f / "target");
      }},
+#endif
     {"TemporaryNameNowAnotherFile",
      [](const TempFolder& f) {
          WriteBytes(f / "other", "theirs");
          std::filesystem::rename(f / "other", f / "target.TMP");
      }},
     {"TemporaryNameGone", [](const TempFolder& f) { std::filesystem::remove(f / "target.TMP"); }},
-    {"ListedFileMadeReadOnly", [](const TempFolder& f) { SetPermissionBits(f / "target", 0444); }},
+    {"ListedFileMadeReadOnly", [](const TempFolder& f) { ravo::testing::MakeReadOnly(f / "target"); }},
 };
 
 class SwappedNameTest : public ::testing::TestWithParam<SwapRow> {};
@@ -168,15 +177,18 @@ TEST_P(SwappedNameTest, NothingIsRenamed)
     const Outcome outcome = Rewrite(folder / "target", "new", [&folder] { GetParam().swap(folder); });
     EXPECT_FALSE(outcome.replaced);
     EXPECT_NE(ReadBytes(folder / "target"), "new");
+#ifndef _WIN32
     if (Exists(folder / "victim")) {
         EXPECT_EQ(ReadBytes(folder / "victim"), "theirs");
         EXPECT_TRUE(S_ISLNK(StatusOf(folder / "target").st_mode));
     }
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SwappedNameTest, ::testing::ValuesIn(kSwaps),
                          [](const auto& row) { return std::string(row.param.name); });
 
+#ifndef _WIN32
 // In a child process that gives up root for an ordinary user who belongs to
 // the file's group but does not own it: the group stays, the owner cannot.
 void RewriteAsGroupMember(const std::string& target)
@@ -202,6 +214,8 @@ TEST(ReplaceFileAtomicallyTest, GroupMemberKeepsTheGroup)
     EXPECT_EXIT(RewriteAsGroupMember(folder / "target"), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(ReadBytes(folder / "target"), "new");
 }
+
+#endif
 
 } // namespace
 } // namespace ravo::platform

@@ -14,6 +14,9 @@
 #ifdef _WIN32
 #include <atomic>
 #include <windows.h>
+// The file layer's own CreateFile keeps its name; the system's is called as
+// CreateFileA.
+#undef CreateFile
 #else
 #include <sys/inotify.h>
 #include <fcntl.h>
