@@ -375,6 +375,27 @@ TEST_P(OpenFailuresTest, FailsClosedWithCode)
 INSTANTIATE_TEST_SUITE_P(Rows, OpenFailuresTest, ::testing::ValuesIn(kOpenFailures),
                          [](const auto& row) { return std::string(row.param.name); });
 
+#ifdef _WIN32
+// Another program's lock on a range of the file forbids reading it: the read
+// that meets the range fails with the system's code, and the input ends.
+TEST_F(TextLineFileTest, RangeLockedByAnotherFailsTheReadWith33)
+{
+    const std::string path = testing::HeldOpen(folder_ / "locked.txt", GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_TRUE(::LockFile(testing::heldFiles.back(), 0, 0, 100, 0));
+    TextLineFile reader;
+    reader.BindName(path);
+    reader.OpenForReading();
+    ASSERT_EQ(PendingIoResult, 0);
+    const bool atEnd = reader.AtEnd();
+    const std::int32_t code = PendingIoResult;
+    ::UnlockFile(testing::heldFiles.back(), 0, 0, 100, 0);
+    if (code == 0 && testing::RunsUnderWine())
+        GTEST_SKIP() << "wine lets a locked range be read";
+    EXPECT_TRUE(atEnd);
+    EXPECT_EQ(code, 33);
+}
+#endif
+
 TEST_F(TextLineFileTest, ReadOnlyFileIsReadAndKeptWhenCreationFails)
 {
     const std::string path = folder_ / "ro.txt";

@@ -95,6 +95,14 @@ inline std::string ReadBytes(const std::string& path)
 
 inline bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// Wine stands in for Windows in the tests; where it does not do what the
+// system's documentation says, the test says so and is skipped there.
+inline bool RunsUnderWine()
+{
+    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 // The read-only attribute.
 inline void MakeReadOnly(const std::string& path)
 {
