@@ -180,9 +180,10 @@ bool PlaceFor(const FolderHandle& base, const std::string& path, FilePlace& plac
 {
     if (base && path.find(kPathSeparator) == std::string::npos && path.find('/') == std::string::npos) {
         place = {base, path};
-        if (FullPath(place).size() >= MAX_PATH)
+        const std::string full = FullPath(place);
+        if (full.size() >= MAX_PATH)
             return FailWith(kErrorFilenameTooLong);
-        return true;
+        return !NamesDevice(FullPathName(full)) || FailWith(kErrorAccessDenied);
     }
     const std::string full = FullPathName(base ? JoinPath(base->path, path) : path);
     if (full.empty())
