@@ -16,6 +16,7 @@
 
 #include "platform/current_folder.h"
 #include "platform/file_api_posix.h"
+#include "platform/file_block.h"
 #include "platform/path.h"
 
 namespace ravo::platform {
@@ -23,10 +24,6 @@ namespace ravo::platform {
 namespace {
 
 thread_local std::uint32_t lastError = 0;
-
-// Large enough that a 128-byte caller costs a system call only every few
-// hundred calls.
-constexpr std::size_t kBlockSize = 64 * 1024;
 
 std::uint32_t CodeForMissingEntry(const char* path)
 {
@@ -73,29 +70,20 @@ int TypeOf(mode_t mode)
 
 } // namespace
 
-// Invariant: reading, block[start, end) are bytes read ahead and not yet
-// handed out; writing, block[0, end) are bytes waiting to be written. Only
-// regular files get a block; other files pass every call straight through.
+// Only regular files get a block; other files pass every call straight
+// through.
 struct OpenFile {
     int fd = -1;
     bool writing = false;
     int type = kFileTypeUnknown;
     FileFacts facts;
     FilePlace place;
-    // The last read of a caller's request met the end: the next request gets
-    // the end without asking the system again.
-    bool endPending = false;
-    std::unique_ptr<char[]> block;
-    std::size_t start = 0;
-    std::size_t end = 0;
+    std::unique_ptr<FileBlock> block;
 
     bool FlushBlock()
     {
-        const std::size_t waiting = end;
-        end = 0;
-        return waiting == 0 || WriteAll(fd, block.get(), waiting);
+        return block->Flush([this](const char* data, std::size_t size) { return WriteAll(fd, data, size); });
     }
-
 };
 
 std::uint32_t GetLastError() { return lastError; }
@@ -340,8 +328,8 @@ FileHandle Open(const FolderHandle& base, const char* name, FileAccess access)
     file->facts = FactsFrom(st);
     file->place = std::move(place);
     if (S_ISREG(st.st_mode)) {
-        file->block = std::make_unique_for_overwrite<char[]>(kBlockSize);
-        if (!file->writing && st.st_size > static_cast<off_t>(kBlockSize))
+        file->block = std::make_unique<FileBlock>();
+        if (!file->writing && st.st_size > static_cast<off_t>(FileBlock::kSize))
             ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     return file.release();
@@ -410,42 +398,15 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& byte
         lastError = file == kInvalidHandle ? kErrorInvalidHandle : kErrorAccessDenied;
         return false;
     }
-    if (!file->block) {
-        const ssize_t n = ReadRetrying(file->fd, buffer, size);
-        if (n < 0) {
-            FailWith(errno);
-            return false;
-        }
-        bytesRead = static_cast<std::size_t>(n);
+    const auto readSome = [file](char* into, std::size_t capacity, std::size_t& got) {
+        const ssize_t n = ReadRetrying(file->fd, into, capacity);
+        if (n < 0)
+            return FailWith(errno);
+        got = static_cast<std::size_t>(n);
         return true;
-    }
-    // A regular file gives full reads up to its end, so callers' blocks keep
-    // starting at multiples of their size.
+    };
     char* out = static_cast<char*>(buffer);
-    if (file->endPending) {
-        file->endPending = false;
-        return true;
-    }
-    while (bytesRead < size) {
-        if (file->start == file->end) {
-            const ssize_t n = ReadRetrying(file->fd, file->block.get(), kBlockSize);
-            if (n < 0) {
-                FailWith(errno);
-                return bytesRead > 0;
-            }
-            if (n == 0) {
-                file->endPending = bytesRead > 0;
-                break;
-            }
-            file->start = 0;
-            file->end = static_cast<std::size_t>(n);
-        }
-        const std::size_t take = std::min(size - bytesRead, file->end - file->start);
-        std::memcpy(out + bytesRead, file->block.get() + file->start, take);
-        file->start += take;
-        bytesRead += take;
-    }
-    return true;
+    return file->block ? file->block->Read(out, size, bytesRead, readSome) : readSome(out, size, bytesRead);
 }
 
 bool WriteFile(FileHandle file, const void* data, std::size_t size)
@@ -455,15 +416,8 @@ bool WriteFile(FileHandle file, const void* data, std::size_t size)
         return false;
     }
     const char* bytes = static_cast<const char*>(data);
-    if (!file->block)
-        return WriteAll(file->fd, bytes, size);
-    if (kBlockSize - file->end < size && !file->FlushBlock())
-        return false;
-    if (size >= kBlockSize)
-        return WriteAll(file->fd, bytes, size);
-    std::memcpy(file->block.get() + file->end, bytes, size);
-    file->end += size;
-    return true;
+    const auto writeAll = [file](const char* block, std::size_t n) { return WriteAll(file->fd, block, n); };
+    return file->block ? file->block->Write(bytes, size, writeAll) : writeAll(bytes, size);
 }
 
 bool CloseHandle(FileHandle file)
@@ -473,7 +427,7 @@ bool CloseHandle(FileHandle file)
         return false;
     }
     const std::unique_ptr<OpenFile> owned(file);
-    bool ok = !owned->writing || owned->FlushBlock();
+    bool ok = !owned->writing || !owned->block || owned->FlushBlock();
     if (::close(owned->fd) != 0 && ok && errno != EINTR) {
         FailWith(errno);
         ok = false;

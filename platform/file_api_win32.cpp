@@ -1,6 +1,6 @@
 // The file calls on Windows: CreateFileA with the share modes of the text
-// files, the system's own error codes, and a block buffer per disk file below
-// the callers' own small buffers.
+// files, the system's own error codes, and a block buffer per disk file (see
+// file_block.h).
 #include "platform/file_api_win32.h"
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 
 #include <aclapi.h>
 
+#include "platform/file_block.h"
 #include "platform/path.h"
 
 namespace ravo::platform {
@@ -20,9 +21,6 @@ namespace {
 
 thread_local std::uint32_t lastError = 0;
 
-// Large enough that a 128-byte caller costs a system call only every few
-// hundred calls.
-constexpr std::size_t kBlockSize = 64 * 1024;
 // Most that one ReadFile or WriteFile call moves.
 constexpr std::size_t kMaxTransfer = 1u << 30;
 
@@ -48,27 +46,19 @@ bool WriteAll(HANDLE handle, const char* data, std::size_t size)
 
 } // namespace
 
-// Invariant: reading, block[start, end) are bytes read ahead and not yet
-// handed out; writing, block[0, end) are bytes waiting to be written. Only
-// disk files get a block; other files pass every call straight through.
+// Only disk files get a block; other files pass every call straight
+// through.
 struct OpenFile {
     HANDLE handle = INVALID_HANDLE_VALUE;
     bool writing = false;
     int type = kFileTypeUnknown;
     FileFacts facts;
     FilePlace place;
-    // The last read of a caller's request met the end: the next request gets
-    // the end without asking the system again.
-    bool endPending = false;
-    std::unique_ptr<char[]> block;
-    std::size_t start = 0;
-    std::size_t end = 0;
+    std::unique_ptr<FileBlock> block;
 
     bool FlushBlock()
     {
-        const std::size_t waiting = end;
-        end = 0;
-        return waiting == 0 || WriteAll(handle, block.get(), waiting);
+        return block->Flush([this](const char* data, std::size_t size) { return WriteAll(handle, data, size); });
     }
 };
 
@@ -364,7 +354,7 @@ FileHandle Open(const FolderHandle& base, const char* name, FileAccess access)
     (void)FactsOfHandle(handle, file->facts);
     file->place = std::move(place);
     if (file->type == kFileTypeDisk)
-        file->block = std::make_unique_for_overwrite<char[]>(kBlockSize);
+        file->block = std::make_unique<FileBlock>();
     return file.release();
 }
 
@@ -501,33 +491,11 @@ bool ReadFile(FileHandle file, void* buffer, std::size_t size, std::size_t& byte
     bytesRead = 0;
     if (file == kInvalidHandle || file->writing)
         return FailWith(file == kInvalidHandle ? kErrorInvalidHandle : kErrorAccessDenied);
+    const auto readSome = [file](char* into, std::size_t capacity, std::size_t& got) {
+        return ReadSome(file->handle, into, capacity, got);
+    };
     char* out = static_cast<char*>(buffer);
-    if (!file->block)
-        return ReadSome(file->handle, out, size, bytesRead);
-    // A disk file gives full reads up to its end, so callers' blocks keep
-    // starting at multiples of their size.
-    if (file->endPending) {
-        file->endPending = false;
-        return true;
-    }
-    while (bytesRead < size) {
-        if (file->start == file->end) {
-            std::size_t n = 0;
-            if (!ReadSome(file->handle, file->block.get(), kBlockSize, n))
-                return bytesRead > 0;
-            if (n == 0) {
-                file->endPending = bytesRead > 0;
-                break;
-            }
-            file->start = 0;
-            file->end = n;
-        }
-        const std::size_t take = std::min(size - bytesRead, file->end - file->start);
-        std::memcpy(out + bytesRead, file->block.get() + file->start, take);
-        file->start += take;
-        bytesRead += take;
-    }
-    return true;
+    return file->block ? file->block->Read(out, size, bytesRead, readSome) : readSome(out, size, bytesRead);
 }
 
 bool WriteFile(FileHandle file, const void* data, std::size_t size)
@@ -535,15 +503,8 @@ bool WriteFile(FileHandle file, const void* data, std::size_t size)
     if (file == kInvalidHandle || !file->writing)
         return FailWith(file == kInvalidHandle ? kErrorInvalidHandle : kErrorAccessDenied);
     const char* bytes = static_cast<const char*>(data);
-    if (!file->block)
-        return WriteAll(file->handle, bytes, size);
-    if (kBlockSize - file->end < size && !file->FlushBlock())
-        return false;
-    if (size >= kBlockSize)
-        return WriteAll(file->handle, bytes, size);
-    std::memcpy(file->block.get() + file->end, bytes, size);
-    file->end += size;
-    return true;
+    const auto writeAll = [file](const char* block, std::size_t n) { return WriteAll(file->handle, block, n); };
+    return file->block ? file->block->Write(bytes, size, writeAll) : writeAll(bytes, size);
 }
 
 bool CloseHandle(FileHandle file)
@@ -551,7 +512,7 @@ bool CloseHandle(FileHandle file)
     if (file == kInvalidHandle)
         return FailWith(kErrorInvalidHandle);
     const std::unique_ptr<OpenFile> owned(file);
-    bool ok = !owned->writing || owned->FlushBlock();
+    bool ok = !owned->writing || !owned->block || owned->FlushBlock();
     if (!::CloseHandle(owned->handle) && ok)
         ok = Fail();
     return ok;
