@@ -116,10 +116,19 @@ bool CommitBatch::Place(const Entry& entry)
     return false;
 }
 
-// The system flushes a whole volume only for its administrators; for anyone
-// else each file of the batch is flushed on its own, one after another just
-// before the renames, which is what Commit does when this fails.
-bool CommitBatch::FlushData() const { return false; }
+// The system flushes a whole volume only for its administrators, so the
+// batch's files are flushed one by one, all of them before the first takes
+// its name: one wait on the drive per file, but no file is in place before
+// the whole batch is on the disk. Where one fails, Commit flushes each again
+// just before its rename, so that the files before the failing one are
+// still put in place.
+bool CommitBatch::FlushData() const
+{
+    for (const Entry& entry : entries_)
+        if (entry.placement != Placement::None && !FlushOne(entry))
+            return false;
+    return true;
+}
 
 // The file system journals its names: a rename is on the disk with the
 // journal, and the backup copies' renames were written through.
