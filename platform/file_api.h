@@ -2,8 +2,9 @@
 // close, file type and the error code of the last failure, with the error
 // numbers of the system translated into the codes the program shows. Nothing
 // here names the system's own types: a file's identity and kind are opaque
-// facts with named questions, and the system's half (file_api_posix.h and
-// the *_posix.cpp files beside it) keeps descriptors and stat to itself.
+// facts with named questions, and the system's half (file_api_posix.h or
+// file_api_win32.h and the files beside them) keeps descriptors, handles and
+// the system's file information to itself.
 #pragma once
 
 #include <cstddef>
@@ -103,8 +104,8 @@ class FileFacts {
 public:
     bool SameFileAs(const FileFacts& other) const { return volume_ == other.volume_ && index_ == other.index_; }
     bool IsRegular() const;
-    // The read-only attribute: the file's owner may not write it, whoever
-    // runs the program.
+    // The read-only attribute: on Windows the attribute itself, on POSIX
+    // the file's owner may not write it, whoever runs the program.
     bool IsReadOnly() const;
     std::uint64_t Size() const { return size_; }
 
