@@ -80,4 +80,15 @@ CommitBatch::Entry PrepareReplacement(FileHandle listed, const FilePlace& tempor
             replaceable ? Placement::Replace : Placement::None};
 }
 
+bool CommitBatch::Place(const Entry& entry)
+{
+    switch (entry.placement) {
+    case Placement::Replace:
+        return ReplaceFileAtomically(entry.temporary, entry.temporaryFacts, entry.target, entry.targetFacts);
+    case Placement::NoReplace: return PlaceWithoutOverwriting(entry);
+    case Placement::None: return false;
+    }
+    return false;
+}
+
 } // namespace ravo::platform

@@ -85,11 +85,14 @@ public:
     bool Commit(const Report& report);
 
 private:
-    // The system's half: how data and names reach the disk, and how one
-    // entry takes its name.
+    // How one entry takes its name, by its placement.
+    static bool Place(const Entry& entry);
+
+    // The system's half: how data and names reach the disk, and how an entry
+    // takes a name nobody has yet.
     bool FlushData() const;
     static bool FlushOne(const Entry& entry);
-    static bool Place(const Entry& entry);
+    static bool PlaceWithoutOverwriting(const Entry& entry);
     void FlushFolders(std::size_t placed) const;
 
     std::vector<Entry> entries_;

@@ -73,28 +73,6 @@ bool StillOurs(int folder, const std::string& name, const FileFacts& facts)
     return EntryFacts(folder, name.c_str(), now) && now.SameFileAs(facts);
 }
 
-// Gives the temporary file the target's name unless that name is taken,
-// checked and done in one step. Where the file system cannot do that, a
-// second name is linked exclusively and the temporary one removed.
-bool PlaceWithoutOverwriting(const CommitBatch::Entry& entry)
-{
-    const int folder = DescriptorOf(*entry.temporary.folder);
-    const char* temporary = entry.temporary.name.c_str();
-    if (!StillOurs(folder, temporary, entry.temporaryFacts))
-        return FailWith(EACCES);
-    int placed = ::renameat2(folder, temporary, folder, entry.target.c_str(), RENAME_NOREPLACE);
-    if (placed != 0 && (errno == EINVAL || errno == ENOSYS)) {
-        placed = ::linkat(folder, temporary, folder, entry.target.c_str(), 0);
-        if (placed == 0)
-            ::unlinkat(folder, temporary, 0);
-    }
-    if (placed == 0)
-        return true;
-    const int error = errno;
-    ::unlinkat(folder, temporary, 0);
-    return FailWith(error);
-}
-
 } // namespace
 
 bool TakeOverAttributes(FileHandle listed, const FilePlace& temporary, const FileFacts& written)
@@ -150,15 +128,26 @@ bool CommitBatch::FlushOne(const Entry& entry)
     return flushed;
 }
 
-bool CommitBatch::Place(const Entry& entry)
+// Gives the temporary file the target's name unless that name is taken,
+// checked and done in one step. Where the file system cannot do that, a
+// second name is linked exclusively and the temporary one removed.
+bool CommitBatch::PlaceWithoutOverwriting(const Entry& entry)
 {
-    switch (entry.placement) {
-    case Placement::Replace:
-        return ReplaceFileAtomically(entry.temporary, entry.temporaryFacts, entry.target, entry.targetFacts);
-    case Placement::NoReplace: return PlaceWithoutOverwriting(entry);
-    case Placement::None: return false;
+    const int folder = DescriptorOf(*entry.temporary.folder);
+    const char* temporary = entry.temporary.name.c_str();
+    if (!StillOurs(folder, temporary, entry.temporaryFacts))
+        return FailWith(EACCES);
+    int placed = ::renameat2(folder, temporary, folder, entry.target.c_str(), RENAME_NOREPLACE);
+    if (placed != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        placed = ::linkat(folder, temporary, folder, entry.target.c_str(), 0);
+        if (placed == 0)
+            ::unlinkat(folder, temporary, 0);
     }
-    return false;
+    if (placed == 0)
+        return true;
+    const int error = errno;
+    ::unlinkat(folder, temporary, 0);
+    return FailWith(error);
 }
 
 // One flush per file system reaches the device once for every file of the

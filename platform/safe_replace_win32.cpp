@@ -18,30 +18,6 @@ bool StillOurs(const std::string& path, const FileFacts& facts)
     return true;
 }
 
-// Gives the temporary file the target's name unless that name is taken,
-// checked and done in one step; the rename reaches the disk before the call
-// returns. A copy that could not take its name is removed.
-bool PlaceWithoutOverwriting(const CommitBatch::Entry& entry)
-{
-    const std::string temporary = FullPath(entry.temporary);
-    if (!StillOurs(temporary, entry.temporaryFacts))
-        return false;
-    const std::string target = FullPath({entry.temporary.folder, entry.target});
-    // A copy of a read-only file becomes read-only only now: until its data
-    // was flushed it had to stay writable.
-    const DWORD attributes = NativeAttributes(entry.targetFacts);
-    if ((attributes & FILE_ATTRIBUTE_READONLY) && !::SetFileAttributesA(temporary.c_str(), attributes)) {
-        Fail();
-        ::DeleteFileA(temporary.c_str());
-        return false;
-    }
-    if (::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
-        return true;
-    Fail();
-    ::DeleteFileA(temporary.c_str());
-    return false;
-}
-
 } // namespace
 
 
@@ -105,14 +81,27 @@ bool CommitBatch::FlushOne(const Entry& entry)
     return flushed;
 }
 
-bool CommitBatch::Place(const Entry& entry)
+// Gives the temporary file the target's name unless that name is taken,
+// checked and done in one step; the rename reaches the disk before the call
+// returns. A copy that could not take its name is removed.
+bool CommitBatch::PlaceWithoutOverwriting(const Entry& entry)
 {
-    switch (entry.placement) {
-    case Placement::Replace:
-        return ReplaceFileAtomically(entry.temporary, entry.temporaryFacts, entry.target, entry.targetFacts);
-    case Placement::NoReplace: return PlaceWithoutOverwriting(entry);
-    case Placement::None: return false;
+    const std::string temporary = FullPath(entry.temporary);
+    if (!StillOurs(temporary, entry.temporaryFacts))
+        return false;
+    const std::string target = FullPath({entry.temporary.folder, entry.target});
+    // A copy of a read-only file becomes read-only only now: until its data
+    // was flushed it had to stay writable.
+    const DWORD attributes = NativeAttributes(entry.targetFacts);
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && !::SetFileAttributesA(temporary.c_str(), attributes)) {
+        Fail();
+        ::DeleteFileA(temporary.c_str());
+        return false;
     }
+    if (::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+        return true;
+    Fail();
+    ::DeleteFileA(temporary.c_str());
     return false;
 }
 
