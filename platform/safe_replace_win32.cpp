@@ -1,6 +1,7 @@
-// Replacing files on Windows: ReplaceFileA, which gives the new file the
-// listed file's attributes and access list as it takes its name; MoveFileExA
-// without overwriting for backup copies; FlushFileBuffers for the data.
+// Replacing files on Windows: the new file is given the listed file's
+// attributes, creation time and access list through its own handle, then
+// takes the listed name by MoveFileExA, written through; backup copies take
+// theirs the same way without overwriting. FlushFileBuffers for the data.
 #include "platform/safe_replace.h"
 
 #include "platform/file_api_win32.h"
@@ -21,9 +22,9 @@ bool StillOurs(const std::string& path, const FileFacts& facts)
 } // namespace
 
 
-// The attributes (a hidden or system file stays one) and the access list of
-// the listed file are given through the temporary file's handle: not every
-// system keeps them in the replacement.
+// The attributes (a hidden or system file stays one), the creation time and
+// the access list of the listed file are given through the temporary file's
+// handle, so the rename that follows keeps them whatever the file system.
 bool TakeOverAttributes(FileHandle listed, const FilePlace& temporary, const FileFacts& written)
 {
     if (FactsOf(listed).IsReadOnly())
@@ -33,7 +34,15 @@ bool TakeOverAttributes(FileHandle listed, const FilePlace& temporary, const Fil
         return false;
     constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO listedTimes{};
+    if (!::GetFileInformationByHandleEx(NativeHandleOf(listed), FileBasicInfo, &listedTimes, sizeof listedTimes)) {
+        Fail();
+        ::CloseHandle(handle);
+        return false;
+    }
+    // Times left at zero stay as they are: the new content was written now.
     FILE_BASIC_INFO basic{};
+    basic.CreationTime = listedTimes.CreationTime;
     basic.FileAttributes = NativeAttributes(FactsOf(listed)) & kept;
     if (basic.FileAttributes == 0)
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
@@ -43,10 +52,12 @@ bool TakeOverAttributes(FileHandle listed, const FilePlace& temporary, const Fil
     return given;
 }
 
-// ReplaceFileA keeps the listed file's attributes, access list, creation
-// time and short name for the new content; the listed name holds the old or
-// the new file at every moment, and a failure leaves the listed file as it
-// was (no backup name is asked for).
+// A rename over the listed name: the name holds the old or the new file at
+// every moment, and the rename is on the disk before the call returns.
+// ReplaceFileA would keep a few things more (the short name, named streams),
+// but it cannot be written through, and where it fails to move the new file
+// in it may already have taken the old one away, leaving the listed name
+// empty; what matters of the old file was given by TakeOverAttributes.
 bool ReplaceFileAtomically(const FilePlace& written, const FileFacts& writtenFacts, const std::string& listed,
                            const FileFacts& listedFacts)
 {
@@ -59,9 +70,8 @@ bool ReplaceFileAtomically(const FilePlace& written, const FileFacts& writtenFac
     const std::string writtenPath = FullPath(written);
     if (!StillOurs(writtenPath, writtenFacts))
         return false;
-    if (!::ReplaceFileA(listedPath.c_str(), writtenPath.c_str(), nullptr, 0, nullptr, nullptr))
-        return Fail();
-    return true;
+    return ::MoveFileExA(writtenPath.c_str(), listedPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
+           Fail();
 }
 
 bool CommitBatch::HoldsEntryAt(const FilePlace& place) const
@@ -119,8 +129,7 @@ bool CommitBatch::FlushData() const
     return true;
 }
 
-// The file system journals its names: a rename is on the disk with the
-// journal, and the backup copies' renames were written through.
+// Every rename, of a rewrite or of a backup copy, was written through.
 void CommitBatch::FlushFolders(std::size_t) const {}
 
 } // namespace ravo::platform

@@ -235,16 +235,36 @@ INSTANTIATE_TEST_SUITE_P(Rows, AgainTest, ::testing::ValuesIn(kAgain),
 // ---- Permissions, the temporary file and read-only files ----------------------
 
 #ifdef _WIN32
+FILETIME CreationTimeOf(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftCreationTime;
+}
+
+// The attributes and the creation time go with the listed name; the time of
+// the last write is the rewrite's own.
 TEST_F(ReplacementPassTest, AttributesAreKept)
 {
+    // 2001-01-01, long before any file a test writes.
+    const FILETIME created{0xc89dc000, 0x01c07385};
     // The archive bit is the system's: every write sets it.
     for (const DWORD attributes : {DWORD{FILE_ATTRIBUTE_HIDDEN}, DWORD{FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN},
                                    DWORD{0}}) {
         const std::string path = File("a.txt", "foo\n");
+        const HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(::SetFileTime(file, &created, nullptr, nullptr));
+        ::CloseHandle(file);
+        const FILETIME before = CreationTimeOf(path);
         ASSERT_TRUE(::SetFileAttributesA(path.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL));
         Pass({path}, "foo", "bar");
         EXPECT_EQ(::GetFileAttributesA(path.c_str()) & ~DWORD{FILE_ATTRIBUTE_ARCHIVE}, attributes);
         EXPECT_EQ(ReadBytes(path), "bar\r\n");
+        // Wine keeps no creation time of its own, so there it has none to keep.
+        const FILETIME after = CreationTimeOf(path);
+        if (::CompareFileTime(&before, &created) == 0) {
+            EXPECT_EQ(::CompareFileTime(&after, &created), 0);
+        }
         ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
