@@ -152,6 +152,21 @@ TEST(DriverTest, PairsRunInOrderAndEveryFileIsLogged)
     EXPECT_EQ(ReadBytes(b), "y\r\n");
 }
 
+// Pairs and names reach the run byte for byte: blanks, quotes, backslashes
+// before a quote or at the end, and a wildcard that no runtime may expand
+// into the names of files.
+TEST(DriverTest, ArgumentsArriveAsTheyWereGiven)
+{
+    TempFolder folder;
+    const std::string a = folder / "with space.txt";
+    WriteBytes(a, "a b \"q\" s \\ *\n");
+    const DriverResult r = RunDriver(folder, {"--pair", "a b", "A\tB", "--pair", "\"q\"", "\\\"Q\\\"", "--pair",
+                                              "s \\", "S \\\\", "--pair", "*", "?", a});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, Output({kNoBackupLine, ModifiedLine(a), ModifiedLine(a), ModifiedLine(a), ModifiedLine(a)}));
+    EXPECT_EQ(ReadBytes(a), "A\tB \\\"Q\\\" S \\\\ ?\r\n");
+}
+
 TEST(DriverTest, ErrorGoesToStandardErrorAsTheErrorBoxShowsIt)
 {
     TempFolder folder;
