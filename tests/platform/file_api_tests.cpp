@@ -82,6 +82,15 @@ const OpenRow kOpens[] = {
     {"LinkToFolderForReading", [](const TempFolder& f) { return LinkTo(f, f.Path()); }, FileAccess::Read, 5},
     {"FifoForWriting", MakeFifo, FileAccess::Write, 0},
     {"LinkForWriting", [](const TempFolder& f) { return LinkTo(f, ReadOnlyFile(f)); }, FileAccess::Write, 0},
+#else
+    // A system file is no leftover temporary file, whatever its name.
+    {"SystemFileForWriting",
+     [](const TempFolder& f) {
+         WriteBytes(f / "system.TMP", "kept");
+         ::SetFileAttributesA((f / "system.TMP").c_str(), FILE_ATTRIBUTE_SYSTEM);
+         return f / "system.TMP";
+     },
+     FileAccess::Write, 5},
 #endif
     {"ComponentTooLong", [](const TempFolder& f) { return f / std::string(300, 'x'); }, FileAccess::Read, 206},
 };
