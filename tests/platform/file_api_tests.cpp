@@ -304,6 +304,7 @@ void TypesOfStandardStreams()
 }
 #endif
 
+// On Windows the standard streams' kinds are rows of StandardStreamTest.
 TEST(GetFileTypeTest, TellsDeviceDiskAndPipeApart)
 {
 #ifndef _WIN32
@@ -315,6 +316,99 @@ TEST(GetFileTypeTest, TellsDeviceDiskAndPipeApart)
     EXPECT_TRUE(CloseHandle(disk));
     EXPECT_EQ(GetFileType(kInvalidHandle), kFileTypeUnknown);
 }
+
+#ifdef _WIN32
+// An empty name opens the standard input or output, whatever stands there:
+// the layer's own copy of the handle, of the kind the system says. A stream
+// that is no handle fails with 6.
+struct StreamRow {
+    const char* name;
+    FileAccess access;
+    // What stands in for the stream; an input holds "abc" and then ends.
+    HANDLE (*make)(const TempFolder&);
+    int type;
+    std::uint32_t code; // 0: the open succeeds
+};
+
+void PrintTo(const StreamRow& row, std::ostream* out) { *out << row.name; }
+
+HANDLE OpenExisting(const std::string& path, DWORD access)
+{
+    const HANDLE handle = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot open " + path);
+    return handle;
+}
+
+HANDLE PipeHoldingAbc(const TempFolder&)
+{
+    HANDLE reader = nullptr;
+    HANDLE writer = nullptr;
+    DWORD written = 0;
+    if (!::CreatePipe(&reader, &writer, nullptr, 0) || !::WriteFile(writer, "abc", 3, &written, nullptr))
+        throw std::runtime_error("cannot make a pipe");
+    ::CloseHandle(writer);
+    return reader;
+}
+
+const StreamRow kStreams[] = {
+    {"NullDeviceAsOutput", FileAccess::Write, [](const TempFolder&) { return OpenExisting("NUL", GENERIC_WRITE); },
+     kFileTypeChar, 0},
+    {"PipeAsInput", FileAccess::Read, PipeHoldingAbc, kFileTypePipe, 0},
+    {"DiskFileAsInput", FileAccess::Read,
+     [](const TempFolder& f) {
+         WriteBytes(f / "in.txt", "abc");
+         return OpenExisting(f / "in.txt", GENERIC_READ);
+     },
+     kFileTypeDisk, 0},
+    // Not the process itself, which the same value names for other calls.
+    {"InvalidStandardOutput", FileAccess::Write, [](const TempFolder&) { return INVALID_HANDLE_VALUE; },
+     kFileTypeUnknown, 6},
+};
+
+class StandardStreamTest : public ::testing::TestWithParam<StreamRow> {};
+
+TEST_P(StandardStreamTest, OpensAsWhatItIsOrFailsWithCode)
+{
+    const StreamRow& row = GetParam();
+    TempFolder folder;
+    const DWORD which = row.access == FileAccess::Read ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE;
+    const HANDLE stream = row.make(folder);
+    const HANDLE saved = ::GetStdHandle(which);
+    ::SetStdHandle(which, stream);
+    SetLastError(0);
+    const FileHandle file = CreateFile("", row.access);
+    ::SetStdHandle(which, saved);
+    // What the layer holds is its own: it works on after the stream's handle is gone.
+    if (stream != nullptr && stream != INVALID_HANDLE_VALUE)
+        ::CloseHandle(stream);
+    if (row.code != 0) {
+        EXPECT_EQ(file, kInvalidHandle);
+        EXPECT_EQ(GetLastError(), row.code);
+        return;
+    }
+    ASSERT_NE(file, kInvalidHandle) << GetLastError();
+    EXPECT_EQ(GetFileType(file), row.type);
+    if (row.access == FileAccess::Read) {
+        // A pipe whose writer has gone ends there, as a file ends.
+        std::string seen;
+        char block[128];
+        std::size_t got = 0;
+        bool read = true;
+        while ((read = ReadFile(file, block, sizeof block, got)) && got > 0)
+            seen.append(block, got);
+        EXPECT_TRUE(read) << GetLastError();
+        EXPECT_EQ(seen, "abc");
+    } else {
+        EXPECT_TRUE(WriteFile(file, "abc", 3));
+    }
+    EXPECT_TRUE(CloseHandle(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, StandardStreamTest, ::testing::ValuesIn(kStreams),
+                         [](const auto& row) { return std::string(row.param.name); });
+#endif
 
 } // namespace
 } // namespace ravo::platform
