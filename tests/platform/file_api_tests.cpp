@@ -1,61 +1,26 @@
-// The file calls: error numbers, what a name may hold for reading and for
-// writing, the block buffers below the callers' reads and writes, and file
-// types.
-#include <cerrno>
+// The file calls' contract on every system: what a name may hold for reading
+// and for writing, what an opened file was, the block buffers below the
+// callers' reads and writes, and file types. What only one system has lives
+// beside it (file_api_posix_tests.cpp) or in rows of its own here.
+#include <cstdint>
 #include <filesystem>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
+#include <stdexcept>
+#include <string>
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <unistd.h>
+#endif
 
 #include "platform/file_api.h"
-#include "platform/file_api_posix.h"
 #include "tests/support/files.h"
 
 namespace ravo::platform {
 namespace {
 
 using ravo::testing::ReadBytes;
-using ravo::testing::PermissionBits;
-using ravo::testing::SetPermissionBits;
-using ravo::testing::StatusOf;
 using ravo::testing::TempFolder;
 using ravo::testing::WriteBytes;
-
-struct ErrnoRow {
-    int errnum;
-    std::uint32_t code;
-};
-
-void PrintTo(const ErrnoRow& row, std::ostream* out) { *out << "errno " << row.errnum; }
-
-class ErrnoTableTest : public ::testing::TestWithParam<ErrnoRow> {};
-
-TEST_P(ErrnoTableTest, MapsToCode)
-{
-    EXPECT_EQ(Win32CodeFromErrno(GetParam().errnum), GetParam().code);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, ErrnoTableTest,
-                         ::testing::Values(ErrnoRow{ENOENT, 2}, ErrnoRow{ENOTDIR, 3}, ErrnoRow{EMFILE, 4},
-                                           ErrnoRow{ENFILE, 4}, ErrnoRow{EACCES, 5}, ErrnoRow{EPERM, 5},
-                                           ErrnoRow{EISDIR, 5}, ErrnoRow{EROFS, 5}, ErrnoRow{ENOSPC, 112},
-                                           ErrnoRow{EDQUOT, 112}, ErrnoRow{ENAMETOOLONG, 206},
-                                           ErrnoRow{EFBIG, 223}, ErrnoRow{EIO, 1117}, ErrnoRow{ENOTSUP, 31},
-                                           ErrnoRow{0, 31}));
-
-TEST(ErrnoTableTest, MissingEntryIsToldApartByItsFolder)
-{
-    TempFolder folder;
-    EXPECT_EQ(Win32CodeFromErrno(ENOENT, (folder / "missing").c_str()), kErrorFileNotFound);
-    EXPECT_EQ(Win32CodeFromErrno(ENOENT, (folder / "no/missing").c_str()), kErrorPathNotFound);
-    EXPECT_EQ(Win32CodeFromErrno(ENOENT, "/missing-at-root"), kErrorFileNotFound);
-    EXPECT_EQ(Win32CodeFromErrno(ENOENT, "relative-missing"), kErrorFileNotFound);
-}
 
 // ---- Opening -------------------------------------------------------------------
 
@@ -77,10 +42,11 @@ std::string PlainFile(const TempFolder& f)
 std::string ReadOnlyFile(const TempFolder& f)
 {
     WriteBytes(f / "ro.txt", "kept");
-    SetPermissionBits(f / "ro.txt", 0444);
+    ravo::testing::MakeReadOnly(f / "ro.txt");
     return f / "ro.txt";
 }
 
+#ifndef _WIN32
 std::string MakeFifo(const TempFolder& f)
 {
     if (::mkfifo((f / "fifo").c_str(), 0600) != 0)
@@ -94,6 +60,7 @@ std::string LinkTo(const TempFolder& f, const std::string& target)
         throw std::runtime_error("cannot make a link");
     return f / "link";
 }
+#endif
 
 const OpenRow kOpens[] = {
     {"ExistingForReading", PlainFile, FileAccess::Read, 0},
@@ -107,6 +74,7 @@ const OpenRow kOpens[] = {
     {"FileUsedAsFolder", [](const TempFolder& f) { return PlainFile(f) + "/x"; }, FileAccess::Read, 3},
     {"FolderForReading", [](const TempFolder& f) { return f.Path(); }, FileAccess::Read, 5},
     {"FolderForWriting", [](const TempFolder& f) { return f.Path(); }, FileAccess::Write, 5},
+#ifndef _WIN32
     {"FifoForReading", MakeFifo, FileAccess::Read, 5},
     {"DeviceForReading", [](const TempFolder&) { return std::string("/dev/null"); }, FileAccess::Read, 5},
     {"LinkForReading", [](const TempFolder& f) { return LinkTo(f, PlainFile(f)); }, FileAccess::Read, 0},
@@ -114,6 +82,16 @@ const OpenRow kOpens[] = {
     {"LinkToFolderForReading", [](const TempFolder& f) { return LinkTo(f, f.Path()); }, FileAccess::Read, 5},
     {"FifoForWriting", MakeFifo, FileAccess::Write, 0},
     {"LinkForWriting", [](const TempFolder& f) { return LinkTo(f, ReadOnlyFile(f)); }, FileAccess::Write, 0},
+#else
+    // A system file is no leftover temporary file, whatever its name.
+    {"SystemFileForWriting",
+     [](const TempFolder& f) {
+         WriteBytes(f / "system.TMP", "kept");
+         ::SetFileAttributesA((f / "system.TMP").c_str(), FILE_ATTRIBUTE_SYSTEM);
+         return f / "system.TMP";
+     },
+     FileAccess::Write, 5},
+#endif
     {"ComponentTooLong", [](const TempFolder& f) { return f / std::string(300, 'x'); }, FileAccess::Read, 206},
 };
 
@@ -124,9 +102,13 @@ TEST_P(OpenTest, OpensOrFailsWithCode)
     TempFolder folder;
     const std::string path = GetParam().prepare(folder);
     SetLastError(0);
+#ifndef _WIN32
     ::alarm(10); // an open that waits ends the test binary
+#endif
     const FileHandle file = CreateFile(path.c_str(), GetParam().access);
+#ifndef _WIN32
     ::alarm(0);
+#endif
     if (GetParam().code == 0) {
         ASSERT_NE(file, kInvalidHandle);
         EXPECT_TRUE(CloseHandle(file));
@@ -147,146 +129,63 @@ TEST(CreateFileTest, ReadOnlyFileKeepsItsContentWhenCreationFails)
     EXPECT_EQ(ReadBytes(path), "kept");
 }
 
-// ---- A fresh file for writing -------------------------------------------------------
-
-struct PlantRow {
-    const char* name;
-    // Puts an entry under `name` that may lead to `victim`, which holds "victim".
-    void (*plant)(const std::string& name, const std::string& victim);
-};
-
-void PrintTo(const PlantRow& row, std::ostream* out) { *out << row.name; }
-
-const PlantRow kPlants[] = {
-    {"Nothing", [](const std::string&, const std::string&) {}},
-    {"OldFile", [](const std::string& name, const std::string&) { WriteBytes(name, "left by an earlier run"); }},
-    {"LinkToOtherFile", [](const std::string& name, const std::string& victim) { std::filesystem::create_symlink(victim, name); }},
-    {"DanglingLink", [](const std::string& name, const std::string&) { std::filesystem::create_symlink("/nonexistent/x", name); }},
-    {"LinkToItself", [](const std::string& name, const std::string&) { std::filesystem::create_symlink(name, name); }},
-    {"HardLinkToOtherFile",
-     [](const std::string& name, const std::string& victim) { std::filesystem::create_hard_link(victim, name); }},
-    {"Fifo", [](const std::string& name, const std::string&) { ::mkfifo(name.c_str(), 0666); }},
-    {"Socket",
-     [](const std::string& name, const std::string&) {
-         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-         sockaddr_un address{};
-         address.sun_family = AF_UNIX;
-         name.copy(address.sun_path, sizeof address.sun_path - 1);
-         ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-         ::close(fd);
-     }},
-};
-
-class FreshFileTest : public ::testing::TestWithParam<PlantRow> {};
-
-// Whatever was planted, the name ends up holding a new, owner-only regular
-// file with what was written, and nothing the entry led to is touched.
-TEST_P(FreshFileTest, PlantedEntryIsNeitherOpenedNorFollowed)
-{
-    TempFolder folder;
-    const std::string name = folder / "f.TMP";
-    const std::string victim = folder / "victim";
-    WriteBytes(victim, "victim");
-    SetPermissionBits(victim, 0644);
-    GetParam().plant(name, victim);
-    ::alarm(10);
-    const FileHandle file = CreateFile(name.c_str(), FileAccess::Write);
-    ::alarm(0);
-    ASSERT_NE(file, kInvalidHandle) << GetLastError();
-    EXPECT_EQ(PermissionBits(name), 0600u);
-    EXPECT_TRUE(WriteFile(file, "new", 3));
-    EXPECT_TRUE(CloseHandle(file));
-    const struct stat st = StatusOf(name);
-    EXPECT_TRUE(S_ISREG(st.st_mode));
-    EXPECT_EQ(st.st_nlink, 1u);
-    EXPECT_EQ(ReadBytes(name), "new");
-    EXPECT_EQ(ReadBytes(victim), "victim");
-    EXPECT_EQ(PermissionBits(victim), 0644u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, FreshFileTest, ::testing::ValuesIn(kPlants),
-                         [](const auto& row) { return std::string(row.param.name); });
-
-TEST(CreateFileTest, FileHeldOpenByAnotherIsNotTheOneWritten)
-{
-    TempFolder folder;
-    const std::string name = folder / "f.TMP";
-    WriteBytes(name, "theirs");
-    const int theirs = ::open(name.c_str(), O_RDWR);
-    ASSERT_GE(theirs, 0);
-    const FileHandle file = CreateFile(name.c_str(), FileAccess::Write);
-    ASSERT_NE(file, kInvalidHandle);
-    EXPECT_TRUE(WriteFile(file, "mine", 4));
-    EXPECT_TRUE(CloseHandle(file));
-    ASSERT_EQ(::write(theirs, "XX", 2), 2);
-    ::close(theirs);
-    EXPECT_EQ(ReadBytes(name), "mine");
-}
-
-TEST(CreateFileTest, FreshFileIsOwnerOnlyWhateverTheUmask)
-{
-    TempFolder folder;
-    for (const mode_t mask : {0000, 0022, 0277, 0777}) {
-        const mode_t old = ::umask(mask);
-        const FileHandle file = CreateFile((folder / "f.TMP").c_str(), FileAccess::Write);
-        ::umask(old);
-        ASSERT_NE(file, kInvalidHandle);
-        EXPECT_EQ(PermissionBits(folder / "f.TMP"), 0600u) << "umask " << mask;
-        EXPECT_TRUE(CloseHandle(file));
-    }
-}
-
-TEST(CreateFileTest, FolderOrDeviceUnderTheNameIsRefusedAndKept)
-{
-    TempFolder folder;
-    ASSERT_EQ(::mkdir((folder / "sub.TMP").c_str(), 0755), 0);
-    EXPECT_EQ(CreateFile((folder / "sub.TMP").c_str(), FileAccess::Write), kInvalidHandle);
-    EXPECT_EQ(GetLastError(), kErrorAccessDenied);
-    EXPECT_TRUE(S_ISDIR(StatusOf(folder / "sub.TMP").st_mode));
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "only root can make a device node";
-    const std::string device = folder / "null.TMP";
-    ASSERT_EQ(::mknod(device.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
-    EXPECT_EQ(CreateFile(device.c_str(), FileAccess::Write), kInvalidHandle);
-    EXPECT_EQ(GetLastError(), kErrorAccessDenied);
-    EXPECT_TRUE(S_ISCHR(StatusOf(device).st_mode));
-}
-
-// A chain of links, relative and absolute, is followed to the file at its
-// end; the place kept is that file's folder and name, so its temporary file
-// lies beside it.
-TEST(CreateFileTest, ReadingThroughLinksReachesTheFileAndItsPlace)
-{
-    TempFolder folder;
-    std::filesystem::create_directory(folder / "real");
-    WriteBytes(folder / "real/file", "x");
-    std::filesystem::create_symlink(folder / "real/file", folder / "one");
-    std::filesystem::create_symlink("one", folder / "two");
-    std::filesystem::create_symlink("../two", folder / "real/three");
-    for (const std::string name : {"real/file", "one", "two", "real/three"}) {
-        const FileHandle file = CreateFile((folder / name).c_str(), FileAccess::Read);
-        ASSERT_NE(file, kInvalidHandle) << name;
-        EXPECT_TRUE(FactsOf(file).SameFileAs(FactsFrom(StatusOf(folder / "real/file")))) << name;
-        EXPECT_EQ(PlaceOf(file).name, "file") << name;
-        struct stat held {};
-        ASSERT_EQ(::fstat(DescriptorOf(*PlaceOf(file).folder), &held), 0);
-        EXPECT_EQ(held.st_ino, StatusOf(folder / "real").st_ino) << name;
-        EXPECT_TRUE(CloseHandle(file));
-    }
-}
-
 // ---- What an opened file was -------------------------------------------------
 
 // The questions the pass asks of a listed file: whether it may be replaced
 // and how much it adds to a batch.
 struct FactsRow {
     const char* name;
-    mode_t bits;
-    std::size_t size;
+    // The permission bits on POSIX, the attributes on Windows.
+    std::uint32_t bits;
+    std::uint64_t size;
     bool readOnly;
 };
 
 void PrintTo(const FactsRow& row, std::ostream* out) { *out << row.name; }
+
+// Sparse: a size past 4 GiB costs no disk.
+void ResizeSparse(const std::string& path, std::uint64_t size)
+{
+#ifdef _WIN32
+    const HANDLE file =
+        ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot open " + path);
+    DWORD returned = 0;
+    // Where the file system has no sparse files, the size is set all the same.
+    ::DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool resized = ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+    ::CloseHandle(file);
+    if (!resized)
+        throw std::runtime_error("cannot resize " + path);
+#else
+    std::filesystem::resize_file(path, size);
+#endif
+}
+
+void SetBits(const std::string& path, std::uint32_t bits)
+{
+#ifdef _WIN32
+    if (!::SetFileAttributesA(path.c_str(), bits))
+        throw std::runtime_error("cannot set the attributes of " + path);
+#else
+    ravo::testing::SetPermissionBits(path, bits);
+#endif
+}
+
+const FactsRow kFacts[] = {
+#ifdef _WIN32
+    {"Writable", FILE_ATTRIBUTE_NORMAL, 0, false},
+    {"ReadOnlyAttribute", FILE_ATTRIBUTE_READONLY, 70000, true},
+    {"HiddenAndSystemAreNotReadOnly", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 5000000000, false},
+#else
+    {"OwnerMayWrite", 0600, 0, false},
+    {"OwnerMayNotWrite", 0444, 70000, true},
+    {"OnlyOthersMayWrite", 0466, 5000000000, true},
+#endif
+};
 
 class FactsTest : public ::testing::TestWithParam<FactsRow> {};
 
@@ -295,9 +194,8 @@ TEST_P(FactsTest, AnswerForTheFileOpened)
     const FactsRow& row = GetParam();
     TempFolder folder;
     WriteBytes(folder / "file", "");
-    // Sparse: a size past 4 GiB costs no disk.
-    std::filesystem::resize_file(folder / "file", row.size);
-    SetPermissionBits(folder / "file", row.bits);
+    ResizeSparse(folder / "file", row.size);
+    SetBits(folder / "file", row.bits);
     const FileHandle file = CreateFile((folder / "file").c_str(), FileAccess::Read);
     ASSERT_NE(file, kInvalidHandle);
     EXPECT_TRUE(FactsOf(file).IsRegular());
@@ -306,31 +204,8 @@ TEST_P(FactsTest, AnswerForTheFileOpened)
     EXPECT_TRUE(CloseHandle(file));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, FactsTest,
-                         ::testing::Values(FactsRow{"OwnerMayWrite", 0600, 0, false},
-                                           FactsRow{"OwnerMayNotWrite", 0444, 70000, true},
-                                           FactsRow{"OnlyOthersMayWrite", 0466, 5000000000, true}),
+INSTANTIATE_TEST_SUITE_P(Rows, FactsTest, ::testing::ValuesIn(kFacts),
                          [](const auto& row) { return std::string(row.param.name); });
-
-// Descriptors run out in a child process whose limit is lowered.
-void OpenUntilDescriptorsRunOut(const std::string& path)
-{
-    const struct rlimit limit = {16, 16};
-    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
-        std::_Exit(10);
-    for (int i = 0; i < 32; ++i) {
-        if (CreateFile(path.c_str(), FileAccess::Read) == kInvalidHandle)
-            std::_Exit(GetLastError() == kErrorTooManyOpenFiles ? 0 : 11);
-    }
-    std::_Exit(12);
-}
-
-TEST(CreateFileTest, TooManyOpenFilesGives4)
-{
-    TempFolder folder;
-    const std::string path = PlainFile(folder);
-    EXPECT_EXIT(OpenUntilDescriptorsRunOut(path), ::testing::ExitedWithCode(0), "");
-}
 
 // ---- Reading and writing through the block buffers ------------------------------------
 
@@ -411,45 +286,9 @@ TEST(ReadWriteTest, WrongDirectionFails)
     EXPECT_TRUE(CloseHandle(writer));
 }
 
-// In a child process whose standard output is the full device.
-void WriteToFullDevice()
-{
-    if (!ravo::testing::RedirectStandardOutput("/dev/full"))
-        std::_Exit(10);
-    const FileHandle file = CreateFile("", FileAccess::Write);
-    if (file == kInvalidHandle)
-        std::_Exit(11);
-    const bool failed = !WriteFile(file, "abc", 3) && GetLastError() == kErrorDiskFull;
-    std::_Exit(failed && CloseHandle(file) ? 0 : 12);
-}
-
-TEST(ReadWriteTest, FullDeviceFailsWith112)
-{
-    EXPECT_EXIT(WriteToFullDevice(), ::testing::ExitedWithCode(0), "");
-}
-
-// A write held back in the block fails when it finally goes out: at close.
-void WriteBeyondFileSizeLimit(const std::string& path)
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-    const struct rlimit limit = {1000, 1000};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-        std::_Exit(10);
-    const FileHandle file = CreateFile(path.c_str(), FileAccess::Write);
-    const std::string bytes(2000, 'x');
-    if (!WriteFile(file, bytes.data(), 128) || !WriteFile(file, bytes.data(), 1872))
-        std::_Exit(11);
-    std::_Exit(!CloseHandle(file) && GetLastError() == kErrorFileTooLarge ? 0 : 12);
-}
-
-TEST(ReadWriteTest, HeldBackWriteFailureIsReportedByClose)
-{
-    TempFolder folder;
-    EXPECT_EXIT(WriteBeyondFileSizeLimit(folder / "w.bin"), ::testing::ExitedWithCode(0), "");
-}
-
 // ---- File types ----------------------------------------------------------------
 
+#ifndef _WIN32
 // In a child process whose standard output is the null device and whose
 // standard input is a pipe.
 void TypesOfStandardStreams()
@@ -463,16 +302,113 @@ void TypesOfStandardStreams()
     const bool right = GetFileType(device) == kFileTypeChar && GetFileType(pipe) == kFileTypePipe;
     std::_Exit(right && CloseHandle(device) && CloseHandle(pipe) ? 0 : 11);
 }
+#endif
 
+// On Windows the standard streams' kinds are rows of StandardStreamTest.
 TEST(GetFileTypeTest, TellsDeviceDiskAndPipeApart)
 {
+#ifndef _WIN32
     EXPECT_EXIT(TypesOfStandardStreams(), ::testing::ExitedWithCode(0), "");
+#endif
     TempFolder folder;
     const FileHandle disk = CreateFile(PlainFile(folder).c_str(), FileAccess::Read);
     EXPECT_EQ(GetFileType(disk), kFileTypeDisk);
     EXPECT_TRUE(CloseHandle(disk));
     EXPECT_EQ(GetFileType(kInvalidHandle), kFileTypeUnknown);
 }
+
+#ifdef _WIN32
+// An empty name opens the standard input or output, whatever stands there:
+// the layer's own copy of the handle, of the kind the system says. A stream
+// that is no handle fails with 6.
+struct StreamRow {
+    const char* name;
+    FileAccess access;
+    // What stands in for the stream; an input holds "abc" and then ends.
+    HANDLE (*make)(const TempFolder&);
+    int type;
+    std::uint32_t code; // 0: the open succeeds
+};
+
+void PrintTo(const StreamRow& row, std::ostream* out) { *out << row.name; }
+
+HANDLE OpenExisting(const std::string& path, DWORD access)
+{
+    const HANDLE handle = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot open " + path);
+    return handle;
+}
+
+HANDLE PipeHoldingAbc(const TempFolder&)
+{
+    HANDLE reader = nullptr;
+    HANDLE writer = nullptr;
+    DWORD written = 0;
+    if (!::CreatePipe(&reader, &writer, nullptr, 0) || !::WriteFile(writer, "abc", 3, &written, nullptr))
+        throw std::runtime_error("cannot make a pipe");
+    ::CloseHandle(writer);
+    return reader;
+}
+
+const StreamRow kStreams[] = {
+    {"NullDeviceAsOutput", FileAccess::Write, [](const TempFolder&) { return OpenExisting("NUL", GENERIC_WRITE); },
+     kFileTypeChar, 0},
+    {"PipeAsInput", FileAccess::Read, PipeHoldingAbc, kFileTypePipe, 0},
+    {"DiskFileAsInput", FileAccess::Read,
+     [](const TempFolder& f) {
+         WriteBytes(f / "in.txt", "abc");
+         return OpenExisting(f / "in.txt", GENERIC_READ);
+     },
+     kFileTypeDisk, 0},
+    // Not the process itself, which the same value names for other calls.
+    {"InvalidStandardOutput", FileAccess::Write, [](const TempFolder&) { return INVALID_HANDLE_VALUE; },
+     kFileTypeUnknown, 6},
+};
+
+class StandardStreamTest : public ::testing::TestWithParam<StreamRow> {};
+
+TEST_P(StandardStreamTest, OpensAsWhatItIsOrFailsWithCode)
+{
+    const StreamRow& row = GetParam();
+    TempFolder folder;
+    const DWORD which = row.access == FileAccess::Read ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE;
+    const HANDLE stream = row.make(folder);
+    const HANDLE saved = ::GetStdHandle(which);
+    ::SetStdHandle(which, stream);
+    SetLastError(0);
+    const FileHandle file = CreateFile("", row.access);
+    ::SetStdHandle(which, saved);
+    // What the layer holds is its own: it works on after the stream's handle is gone.
+    if (stream != nullptr && stream != INVALID_HANDLE_VALUE)
+        ::CloseHandle(stream);
+    if (row.code != 0) {
+        EXPECT_EQ(file, kInvalidHandle);
+        EXPECT_EQ(GetLastError(), row.code);
+        return;
+    }
+    ASSERT_NE(file, kInvalidHandle) << GetLastError();
+    EXPECT_EQ(GetFileType(file), row.type);
+    if (row.access == FileAccess::Read) {
+        // A pipe whose writer has gone ends there, as a file ends.
+        std::string seen;
+        char block[128];
+        std::size_t got = 0;
+        bool read = true;
+        while ((read = ReadFile(file, block, sizeof block, got)) && got > 0)
+            seen.append(block, got);
+        EXPECT_TRUE(read) << GetLastError();
+        EXPECT_EQ(seen, "abc");
+    } else {
+        EXPECT_TRUE(WriteFile(file, "abc", 3));
+    }
+    EXPECT_TRUE(CloseHandle(file));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, StandardStreamTest, ::testing::ValuesIn(kStreams),
+                         [](const auto& row) { return std::string(row.param.name); });
+#endif
 
 } // namespace
 } // namespace ravo::platform
