@@ -62,6 +62,11 @@ bool CommitBatch::Commit(const Report& report)
         const bool placed = Place(entry);
         report(done, placed);
     }
+    // A copy that took no name backs nothing up; the temporary file of a
+    // rewrite stays for the user, as its listed file was not changed.
+    for (std::size_t left = done; left < entries_.size(); ++left)
+        if (entries_[left].placement == Placement::NoReplace)
+            Discard(entries_[left]);
     FlushFolders(done);
     return ok;
 }

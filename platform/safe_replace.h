@@ -80,8 +80,8 @@ public:
     // Flushes the data, puts every entry in place, reporting each, flushes
     // the folders and empties the batch. False, with the code recorded, when
     // a file's data could not be made durable: the entries before it are
-    // placed and reported, it and the rest stay under their temporary names,
-    // unreported.
+    // placed and reported, it and the rest are unreported and stay under
+    // their temporary names, except the NoReplace ones, which are removed.
     bool Commit(const Report& report);
 
 private:
@@ -93,6 +93,7 @@ private:
     bool FlushData() const;
     static bool FlushOne(const Entry& entry);
     static bool PlaceWithoutOverwriting(const Entry& entry);
+    static void Discard(const Entry& entry);
     void FlushFolders(std::size_t placed) const;
 
     std::vector<Entry> entries_;

@@ -150,6 +150,14 @@ bool CommitBatch::PlaceWithoutOverwriting(const Entry& entry)
     return FailWith(error);
 }
 
+// Removes the temporary file if it is still the one written.
+void CommitBatch::Discard(const Entry& entry)
+{
+    const int folder = DescriptorOf(*entry.temporary.folder);
+    if (StillOurs(folder, entry.temporary.name, entry.temporaryFacts))
+        ::unlinkat(folder, entry.temporary.name.c_str(), 0);
+}
+
 // One flush per file system reaches the device once for every file of the
 // batch on it.
 bool CommitBatch::FlushData() const

@@ -115,6 +115,14 @@ bool CommitBatch::PlaceWithoutOverwriting(const Entry& entry)
     return false;
 }
 
+// Removes the temporary file if it is still the one written.
+void CommitBatch::Discard(const Entry& entry)
+{
+    const std::string temporary = FullPath(entry.temporary);
+    if (StillOurs(temporary, entry.temporaryFacts))
+        ::DeleteFileA(temporary.c_str());
+}
+
 // The system flushes a whole volume only for its administrators, so the
 // batch's files are flushed one by one, all of them before the first takes
 // its name: one wait on the drive per file, but no file is in place before

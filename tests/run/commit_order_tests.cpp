@@ -23,8 +23,8 @@ namespace {
 using ravo::testing::Fault;
 using ravo::testing::Record;
 
-// A data flush of the whole file system fails; so does the flush of one file
-// whose temporary name is `failingFile`.
+// A data flush of the whole file system fails; so does the flush of each file
+// whose temporary name starts with `failingFile`.
 bool fileSystemFlushFails = false;
 std::string failingFile;
 
@@ -90,7 +90,7 @@ int fsync(int fd)
     const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
     const std::string name = NameOf(fd);
     Record(folder ? "fsync folder" : "fsync file " + name);
-    if (!folder && !failingFile.empty() && name == failingFile) {
+    if (!folder && !failingFile.empty() && name.starts_with(failingFile)) {
         errno = EIO;
         return -1;
     }
@@ -219,6 +219,24 @@ TEST_F(CommitOrderTest, AFileThatCannotBeFlushedEndsTheRunAfterTheFilesBeforeIt)
     EXPECT_EQ(ReadBytes(paths[2]), "foo\n");
     EXPECT_EQ(ReadBytes(paths[3]), "foo\n");
     EXPECT_EQ(PendingIoResult, 0);
+}
+
+// A copy whose data cannot be flushed is no backup: it takes no name and
+// leaves nothing in the folder, and the run goes on.
+TEST_F(CommitOrderTest, ACopyThatCannotBeFlushedLeavesNothingBehind)
+{
+    const Lines paths = Files(2);
+    const std::string backup = folder_ / "zaloha";
+    std::filesystem::create_directory(backup);
+    fileSystemFlushFails = true;
+    // Every copy waits under such a name.
+    failingFile = ".ravo-";
+    RunReplacements(paths, backup, [](int n) { return n == 1 ? StringPair{"foo", "bar"} : StringPair{}; }, log_,
+                    progress_);
+    EXPECT_EQ(log_.lines, (Lines{BackupFolderLine(backup), NotBackedUpLine(paths[0], folder_ / "zaloha/f0.txt"),
+                                 NotBackedUpLine(paths[1], folder_ / "zaloha/f1.txt"), ModifiedLine(paths[0]),
+                                 ModifiedLine(paths[1])}));
+    EXPECT_TRUE(std::filesystem::is_empty(backup));
 }
 
 // Copies made before a run are on the disk before the first pass changes the

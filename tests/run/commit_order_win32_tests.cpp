@@ -249,6 +249,11 @@ TEST_P(OrderTest, FlushesAndRenamesComeInOrder)
         const std::string copy = platform::JoinPath(backup, name);
         EXPECT_EQ(testing::Exists(copy) ? ReadBytes(copy) : "none", seen("place " + name) ? "foo\n" : "none") << name;
     }
+    // A copy that took no name leaves nothing behind.
+    const auto placed = std::count_if(row.events.begin(), row.events.end(),
+                                      [](const std::string& event) { return event.starts_with("place "); });
+    const auto entries = std::distance(std::filesystem::directory_iterator(backup), std::filesystem::directory_iterator());
+    EXPECT_EQ(entries, placed);
     EXPECT_EQ(PendingIoResult, 0);
 }
 
